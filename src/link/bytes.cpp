@@ -1,0 +1,54 @@
+#include "link/bytes.h"
+
+namespace kdx {
+
+namespace {
+constexpr char kDigits[] = "0123456789ABCDEF";
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+}  // namespace
+
+std::string HexByte(std::uint8_t value) {
+  return {kDigits[value >> 4], kDigits[value & 0x0F]};
+}
+
+std::string HexBytes(ByteView bytes, std::string_view separator) {
+  std::string out;
+  out.reserve(bytes.size() * (2 + separator.size()));
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (i > 0) out += separator;
+    out += HexByte(bytes[i]);
+  }
+  return out;
+}
+
+std::string BytesToText(ByteView bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+Bytes TextToBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+bool ParseHexBytes(std::string_view text, Bytes& out) {
+  out.clear();
+  int high = -1;
+  for (char c : text) {
+    if (c == ' ') {
+      if (high >= 0) return false;  // a blank inside a pair
+      continue;
+    }
+    int v = HexValue(c);
+    if (v < 0) return false;
+    if (high < 0) {
+      high = v;
+    } else {
+      out.push_back(static_cast<std::uint8_t>(high * 16 + v));
+      high = -1;
+    }
+  }
+  return high < 0;
+}
+
+}  // namespace kdx

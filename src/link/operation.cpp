@@ -1,0 +1,55 @@
+#include "link/operation.h"
+
+#include "link/frame.h"
+#include "link/reply_catalogue.h"
+#include "link/transaction.h"
+
+namespace kdx {
+
+ByteView Reply::data() const {
+  if (bytes.size() < 9) return {};
+  return ByteView(bytes).subspan(6, bytes.size() - 8);
+}
+
+bool CheckLink(Session& session) {
+  if (session.state.linkOpen) return true;
+  ShowCaution(session.messages, kPortSetupFirst);
+  return false;
+}
+
+CommandOutcome Transact(Session& session, std::uint8_t command, std::uint8_t parameter,
+                        ByteView data, Reply& reply) {
+  reply.bytes.clear();
+  const auto address = ParseAddress(session.state.addressText);
+  if (!address) {
+    ShowCaution(session.messages, kCheckData);
+    return CommandOutcome::NotSent;
+  }
+  const Bytes frame = BuildCommand(*address, command, parameter, data);
+  Bytes buffer(kReplyBufferSize);
+  std::int16_t count = 0;
+  const int result = ExecuteCommand(session, frame, static_cast<int>(frame.size()), buffer, count);
+  if (result == kExchangeNoReply) return CommandOutcome::NoReply;
+  if (result != kExchangeDone) return CommandOutcome::Failed;
+  if (count <= 0) return CommandOutcome::NotSent;
+  reply.bytes.assign(buffer.begin(), buffer.begin() + count);
+  if (reply.positive()) return CommandOutcome::Positive;
+  if (reply.negative()) {
+    ReportNegativeReply(session.messages, reply.at(3), reply.at(4));
+    return CommandOutcome::Negative;
+  }
+  return CommandOutcome::Unrecognised;
+}
+
+CommandOutcome RunCommand(Session& session, std::uint8_t command, std::uint8_t parameter,
+                          ByteView data, const std::function<void(const Reply&)>& onPositive) {
+  if (!CheckLink(session)) return CommandOutcome::NotSent;
+  session.monitor.prologue();
+  Reply reply;
+  const auto outcome = Transact(session, command, parameter, data, reply);
+  if (outcome == CommandOutcome::Positive && onPositive) onPositive(reply);
+  session.monitor.epilogue();
+  return outcome;
+}
+
+}  // namespace kdx

@@ -1,0 +1,67 @@
+#include "scripted_line.h"
+
+#include <algorithm>
+
+namespace kdx::test {
+
+void ScriptedLine::deliverIn(std::int64_t delayMs, Bytes bytes) {
+  scheduled_.emplace(clock_.nowMs() + delayMs, std::move(bytes));
+}
+
+OpenError ScriptedLine::open(int port, int baud) {
+  ++opens_;
+  port_ = port;
+  baud_ = baud;
+  open_ = openResult == OpenError::None;
+  return openResult;
+}
+
+void ScriptedLine::arrive(std::int64_t upTo) {
+  while (!scheduled_.empty() && scheduled_.begin()->first <= upTo) {
+    const Bytes& b = scheduled_.begin()->second;
+    input_.insert(input_.end(), b.begin(), b.end());
+    scheduled_.erase(scheduled_.begin());
+  }
+}
+
+void ScriptedLine::discardInput() {
+  arrive(clock_.nowMs());
+  input_.clear();
+}
+
+std::size_t ScriptedLine::bytesWaiting() {
+  arrive(clock_.nowMs());
+  return input_.size();
+}
+
+WaitResult ScriptedLine::waitForBytes(std::size_t count, std::int64_t deadlineMs) {
+  if (broken_) return WaitResult::Failed;
+  arrive(clock_.nowMs());
+  while (input_.size() < count) {
+    if (scheduled_.empty() || scheduled_.begin()->first > deadlineMs) {
+      clock_.advanceTo(deadlineMs);
+      return WaitResult::TimedOut;
+    }
+    clock_.advanceTo(scheduled_.begin()->first);
+    arrive(clock_.nowMs());
+  }
+  return WaitResult::Ready;
+}
+
+bool ScriptedLine::read(std::size_t count, Bytes& out) {
+  if (broken_) return false;
+  arrive(clock_.nowMs());
+  const std::size_t n = count == 0 ? input_.size() : std::min(count, input_.size());
+  out.assign(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
+  input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
+  return true;
+}
+
+bool ScriptedLine::write(ByteView bytes) {
+  if (broken_) return false;
+  writes_.push_back({clock_.nowMs(), Bytes(bytes.begin(), bytes.end())});
+  if (onWrite) onWrite(static_cast<int>(writes_.size()) - 1, writes_.back().bytes);
+  return true;
+}
+
+}  // namespace kdx::test
