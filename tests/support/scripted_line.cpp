@@ -54,6 +54,7 @@ bool ScriptedLine::read(std::size_t count, Bytes& out) {
   const std::size_t n = count == 0 ? input_.size() : std::min(count, input_.size());
   out.assign(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
   input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
+  if (readsUntilBreak_ > 0 && --readsUntilBreak_ == 0) broken_ = true;
   return true;
 }
 

@@ -28,6 +28,8 @@ class ScriptedLine final : public SerialLine {
   void deliverIn(std::int64_t delayMs, Bytes bytes);
   // Makes every later port operation report an error.
   void breakLine() { broken_ = true; }
+  // Breaks the line once `reads` more reads have succeeded.
+  void breakAfterReads(int reads) { readsUntilBreak_ = reads; }
   // What opening reports (None by default).
   OpenError openResult = OpenError::None;
 
@@ -54,6 +56,7 @@ class ScriptedLine final : public SerialLine {
   Bytes input_;
   std::vector<Write> writes_;
   bool broken_ = false;
+  int readsUntilBreak_ = -1;
   bool open_ = false;
   int opens_ = 0;
   int port_ = 0;

@@ -1,0 +1,108 @@
+#include <QtTest>
+
+#include "link/frame.h"
+
+using namespace kdx;
+
+Q_DECLARE_METATYPE(kdx::Bytes)
+
+class FrameTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void commandFrames_data() {
+    QTest::addColumn<int>("address");
+    QTest::addColumn<char>("command");
+    QTest::addColumn<char>("parameter");
+    QTest::addColumn<Bytes>("data");
+    QTest::addColumn<Bytes>("expected");
+    QTest::newRow("initialize, address 0")
+        << 0 << '0' << '0' << Bytes{}
+        << Bytes{0xF2, 0x00, 0x00, 0x03, 0x43, 0x30, 0x30, 0x03, 0xB1};
+    QTest::newRow("card status, address 0")
+        << 0 << '1' << '0' << Bytes{}
+        << Bytes{0xF2, 0x00, 0x00, 0x03, 0x43, 0x31, 0x30, 0x03, 0xB0};
+    QTest::newRow("address F")
+        << 0x0F << '1' << '0' << Bytes{}
+        << Bytes{0xF2, 0x0F, 0x00, 0x03, 0x43, 0x31, 0x30, 0x03, 0xBF};
+    QTest::newRow("serial number with one data byte")
+        << 0 << '\xA2' << '0' << Bytes{0x12}
+        << Bytes{0xF2, 0x00, 0x00, 0x04, 0x43, 0xA2, 0x30, 0x12, 0x03, 0x36};
+  }
+  void commandFrames() {
+    QFETCH(int, address);
+    QFETCH(char, command);
+    QFETCH(char, parameter);
+    QFETCH(Bytes, data);
+    QFETCH(Bytes, expected);
+    const Bytes frame = BuildCommand(static_cast<std::uint8_t>(address),
+                                     static_cast<std::uint8_t>(command),
+                                     static_cast<std::uint8_t>(parameter), data);
+    QCOMPARE(HexBytes(frame), HexBytes(expected));
+  }
+
+  void longCommandHasHighLengthByte() {
+    const Bytes data(300, 0x55);
+    const Bytes frame = BuildCommand(0, 'Q', '9', data);
+    QCOMPARE(frame.size(), std::size_t{309});
+    QCOMPARE(frame[2], std::uint8_t{0x01});
+    QCOMPARE(frame[3], std::uint8_t{0x2F});
+    QCOMPARE(frame[307], kEtx);
+    std::uint8_t bcc = 0;
+    for (std::size_t i = 0; i < 308; ++i) bcc ^= frame[i];
+    QCOMPARE(frame[308], bcc);
+  }
+
+  void checkByteRoutines() {
+    const Bytes frame{0xF2, 0x00, 0x00, 0x03, 0x43, 0x30, 0x30, 0x03, 0x00};
+    QCOMPARE(ComputeBcc(frame), std::uint8_t{0xB1});
+    QCOMPARE(ComputeBcc(Bytes{0x7E}), std::uint8_t{0});
+    QCOMPARE(ComputeBcc(Bytes{}), std::uint8_t{0});
+    QCOMPARE(ComputeBccRange(frame, 7), std::uint8_t{0xB1});
+    QCOMPARE(ComputeBccRange(frame, 0), std::uint8_t{0xF2});
+    QCOMPARE(ComputeBccRange(frame, -1), std::uint8_t{0});
+    QCOMPARE(ComputeBccRange(frame, 100), std::uint8_t{0xB1});  // clamped; last byte is 0
+  }
+
+  void addressText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("address");  // -1: refused
+    QTest::newRow("0") << "0" << 0;
+    QTest::newRow("F") << "F" << 0x0F;
+    QTest::newRow("A") << "A" << 0x0A;
+    QTest::newRow("two digits") << "1F" << 0x1F;
+    QTest::newRow("leading zero") << "00" << 0;
+    QTest::newRow("lower case") << "ff" << 0xFF;
+    QTest::newRow("blanks around") << " 3 " << 3;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("blank") << " " << -1;
+    QTest::newRow("too large") << "100" << -1;
+    QTest::newRow("not hex") << "G" << -1;
+    QTest::newRow("sign") << "-1" << -1;
+    QTest::newRow("inner blank") << "1 2" << -1;
+  }
+  void addressText() {
+    QFETCH(QString, text);
+    QFETCH(int, address);
+    const auto parsed = ParseAddress(text.toStdString());
+    if (address < 0) {
+      QVERIFY(!parsed);
+    } else {
+      QVERIFY(parsed);
+      QCOMPARE(int{*parsed}, address);
+    }
+  }
+
+  void hexText() {
+    QCOMPARE(HexByte(0x0A), std::string("0A"));
+    QCOMPARE(HexBytes(Bytes{0xF2, 0x00, 0x1F}), std::string("F2 00 1F"));
+    QCOMPARE(HexBytes(Bytes{0xF2, 0x00}, ""), std::string("F200"));
+    Bytes out;
+    QVERIFY(ParseHexBytes("f2 00 1F", out));
+    QCOMPARE(out, (Bytes{0xF2, 0x00, 0x1F}));
+    QVERIFY(!ParseHexBytes("F2 0", out));
+    QVERIFY(!ParseHexBytes("F2 0G", out));
+  }
+};
+
+QTEST_GUILESS_MAIN(FrameTest)
+#include "frame_test.moc"
