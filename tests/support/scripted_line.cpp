@@ -12,8 +12,9 @@ OpenError ScriptedLine::open(int port, int baud) {
   ++opens_;
   port_ = port;
   baud_ = baud;
-  open_ = openResult == OpenError::None;
-  return openResult;
+  const OpenError result = onOpen ? onOpen(port, baud) : openResult;
+  open_ = result == OpenError::None;
+  return result;
 }
 
 void ScriptedLine::arrive(std::int64_t upTo) {

@@ -30,8 +30,9 @@ class ScriptedLine final : public SerialLine {
   void breakLine() { broken_ = true; }
   // Breaks the line once `reads` more reads have succeeded.
   void breakAfterReads(int reads) { readsUntilBreak_ = reads; }
-  // What opening reports (None by default).
+  // What opening reports (None by default); `onOpen`, when set, decides.
   OpenError openResult = OpenError::None;
+  std::function<OpenError(int port, int baud)> onOpen;
 
   const std::vector<Write>& writes() const { return writes_; }
   int openCount() const { return opens_; }

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "link/session.h"
+
+namespace kdx {
+
+// Rates the scan tries, in order; the baud combo accepts their texts.
+inline constexpr std::array<int, 5> kScanRates{9600, 19200, 38400, 57600, 115200};
+inline constexpr int kHighestPort = 16;
+
+// "COM1" to "COM16" (exactly, upper case) to the port number.
+std::optional<int> ParsePortText(std::string_view text);
+// "9600 bits/s" ... "115200 bits/s" to the rate.
+std::optional<int> ParseBaudText(std::string_view text);
+std::string BaudText(int rate);
+std::string PortText(int port);
+
+// The port dialog as the presenter sees it.
+class PortSetupView {
+ public:
+  virtual ~PortSetupView() = default;
+  virtual std::string portText() = 0;
+  virtual std::string baudText() = 0;
+  virtual void setPortText(const std::string& text) = 0;
+  virtual void setBaudText(const std::string& text) = 0;
+  virtual void setScanStatus(const std::string& text) = 0;
+  virtual void focusPort() = 0;
+  virtual void focusBaud() = 0;
+  // Closes the dialog after a passed unit check.
+  virtual void accept() = 0;
+};
+
+// The logged unit check behind "OK": the card status command with the
+// check byte verified. "OK" for a verified "P" or "N" reply, "" for a verified
+// reply of another kind, "ERROR" otherwise. Sets `portError` when the port
+// itself failed (which is not the unit's fault).
+std::string IRUnitIfOk(Session& session, bool* portError = nullptr);
+
+// The scan's silent unit test: nothing goes to the monitor.
+bool CommTest(Session& session);
+
+// Opens the port at the rate; true when that raised no error.
+bool OpenComm(Session& session, int port, int baud, OpenError* error = nullptr);
+
+// "OK": check the texts, open the port, run the unit check; opens the link
+// and closes the dialog when the unit answers.
+void ConfirmPortSetup(Session& session, PortSetupView& view);
+
+// "SCAN": every port and rate until a unit answers; the port stays open at
+// what was found. Returns true when a unit was found.
+bool ScanPorts(Session& session, PortSetupView& view);
+
+// "Close Comm": close the port (errors ignored) and clear the link flag.
+void CloseLink(Session& session);
+
+}  // namespace kdx
