@@ -1,0 +1,41 @@
+#include "ui/monitor_view.h"
+
+#include <QFont>
+#include <QScrollBar>
+#include <QTextCursor>
+
+namespace kdx::ui {
+
+MonitorView::MonitorView(Monitor& monitor, QWidget* parent)
+    : QPlainTextEdit(parent), monitor_(monitor) {
+  setReadOnly(true);
+  setLineWrapMode(QPlainTextEdit::NoWrap);
+  setUndoRedoEnabled(false);
+  QFont font("Arial");
+  font.setStyleHint(QFont::SansSerif);
+  setFont(font);
+  appendPiece(monitor.text());
+  monitor_.onAppend = [this](std::string_view piece) { appendPiece(piece); };
+  monitor_.onClear = [this] { clear(); };
+  monitor_.onRevealEnd = [this] {
+    moveCursor(QTextCursor::End);
+    ensureCursorVisible();
+  };
+}
+
+MonitorView::~MonitorView() {
+  monitor_.onAppend = nullptr;
+  monitor_.onClear = nullptr;
+  monitor_.onRevealEnd = nullptr;
+}
+
+void MonitorView::appendPiece(std::string_view piece) {
+  // The monitor keeps CR LF line ends; the text box breaks lines on LF.
+  QString text = QString::fromLatin1(piece.data(), static_cast<qsizetype>(piece.size()));
+  text.remove(QLatin1Char('\r'));
+  QTextCursor cursor(document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(text);
+}
+
+}  // namespace kdx::ui

@@ -1,0 +1,192 @@
+#include "ui/reader_main.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "link/operation.h"
+#include "link/port_setup.h"
+#include "ui/busy_cursor.h"
+#include "ui/monitor_view.h"
+#include "ui/port_setup_dialog.h"
+#include "ui/widget_names.h"
+
+namespace kdx::ui {
+
+ReaderMain::ReaderMain(Session& session, FileDialogs& files, QWidget* parent)
+    : QMainWindow(parent), session_(session), files_(files) {
+  Named(this, "ReaderMain");
+  setWindowTitle("TEST846_V10_EN (2010/12/07)");
+
+  auto* central = new QWidget;
+  auto* layout = new QHBoxLayout(central);
+  layout->addWidget(buildLeftColumn());
+  tabs_ = Named(new QTabWidget, "SSTab1");
+  tabs_->addTab(buildRfTab(), "RF CARD");
+  tabs_->addTab(buildIcTab(), "IC CARD");
+  tabs_->addTab(buildExtendTab(), "EXTEND FUNCTION");
+  tabs_->addTab(buildMonitorTab(), "MONITOR");
+  layout->addWidget(tabs_, 1);
+  setCentralWidget(central);
+
+  fillCombos();
+  refreshLinkControls();
+}
+
+QWidget* ReaderMain::buildLeftColumn() {
+  auto* column = new QWidget;
+  auto* layout = new QVBoxLayout(column);
+  layout->setContentsMargins(0, 0, 0, 0);
+
+  auto* addressRow = new QHBoxLayout;
+  addressRow->addWidget(Named(new QLabel("Device Addr:"), "Label2"));
+  address_ = Named(new QComboBox, "cmbAddress846");
+  address_->setEditable(true);
+  addressRow->addWidget(address_, 1);
+  layout->addLayout(addressRow);
+  connect(address_, &QComboBox::currentTextChanged, this,
+          [this](const QString& text) { session_.state.addressText = text.toStdString(); });
+
+  auto group = [&](const QString& caption, const QString& name) {
+    auto* box = Named(new QGroupBox(caption), name);
+    layout->addWidget(box);
+    return box;
+  };
+  auto button = [](const QString& caption, const QString& name) {
+    return Named(new QPushButton(caption), name);
+  };
+
+  auto* comm = group("COMM. PORT SETTING", "FrameComm");
+  auto* commLayout = new QHBoxLayout(comm);
+  auto* open = button("Setup Comm", "IROpencom");
+  auto* close = button("Close Comm", "IRCLOSECOM");
+  commLayout->addWidget(open);
+  commLayout->addWidget(close);
+  connect(open, &QPushButton::clicked, this, &ReaderMain::openPortSetup);
+  connect(close, &QPushButton::clicked, this, &ReaderMain::closePort);
+
+  auto* reset = group("RESET / STATUS", "Frame1");
+  auto* resetLayout = new QGridLayout(reset);
+  resetLayout->addWidget(button("INITIALIZE", "ReaderResetBtn"), 0, 0, 1, 2, Qt::AlignHCenter);
+  resetLayout->addWidget(button("Card Status", "CardStatusBtn"), 1, 0);
+  resetLayout->addWidget(button("Sensor Status", "SensorStatusBtn"), 1, 1);
+
+  auto* type = group("AUTOTEST CARD TYPE", ArrayName("FRAMEOTHER", 0));
+  auto* typeLayout = new QHBoxLayout(type);
+  typeLayout->addWidget(button("RF Card Type", "RFTestTypeCmd"));
+  typeLayout->addWidget(button("IC Card Type", "ICTestTypeCmd"));
+
+  auto* entry = group("Enter Control\n", "Frame3");
+  auto* entryLayout = new QHBoxLayout(entry);
+  entryLayout->addWidget(button("Allowed", "AllCardInBtn"));
+  entryLayout->addWidget(button("Prohibition", "NoCardInBtn"));
+
+  auto* move = group("Card Move to", "Frame2");
+  auto* moveLayout = new QVBoxLayout(move);
+  moveLayout->addWidget(button("the front", "MoveCardToFront1Btn"));
+  moveLayout->addWidget(button("the front,hold the card", "MoveCardToFront2Btn"));
+  moveLayout->addWidget(button("the RF card operation position", "MoveCardToRFBtn"));
+  moveLayout->addWidget(button("the IC card operation position", "MoveCardToICCBtn"));
+  moveLayout->addWidget(button("Error Card Bin", "MoveCardToRecycleBinBtn"));
+
+  auto* console = group("Command Line", ArrayName("FRAMEOTHER", 7));
+  auto* consoleLayout = new QHBoxLayout(console);
+  consoleLayout->addWidget(windowButton("Command Line", "OpenCmdFormBtn"));
+
+  auto* exit = button("Exit", "EXITGRM");
+  layout->addWidget(exit);
+  layout->addStretch();
+  connect(exit, &QPushButton::clicked, this, &QWidget::close);
+
+  // Operations that have not been built yet stay visibly unavailable.
+  for (auto* b : column->findChildren<QPushButton*>()) {
+    if (b != open && b != close && b != exit && !windowButtons_.contains(b)) b->setEnabled(false);
+  }
+  column->setFixedWidth(column->sizeHint().width());
+  return column;
+}
+
+QWidget* ReaderMain::buildMonitorTab() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  monitorView_ = Named(new MonitorView(session_.monitor), "SDTDText");
+  layout->addWidget(monitorView_, 1);
+  auto* row = new QHBoxLayout;
+  auto* clear = Named(new QPushButton("Clear Data"), "ClearSDTDText");
+  record_ = Named(new QCheckBox("Record Data"), "CheckRecord");
+  record_->setChecked(session_.monitor.record());
+  auto* save = Named(new QPushButton("Save To"), "SaveSDTDText");
+  row->addWidget(clear);
+  row->addWidget(record_);
+  row->addStretch();
+  row->addWidget(save);
+  layout->addLayout(row);
+  connect(clear, &QPushButton::clicked, this, [this] { session_.monitor.clear(); });
+  connect(record_, &QCheckBox::toggled, this, [this](bool on) { session_.monitor.setRecord(on); });
+  connect(save, &QPushButton::clicked, this, &ReaderMain::saveMonitor);
+  return page;
+}
+
+void ReaderMain::runOperation(const std::function<void()>& operation) {
+  {
+    BusyCursor busy;
+    operation();
+  }
+  refreshLinkControls();
+}
+
+QPushButton* ReaderMain::windowButton(const QString& caption, const QString& name) {
+  auto* button = Named(new QPushButton(caption), name);
+  windowButtons_.append(button);
+  connect(button, &QPushButton::clicked, this, [this] { CheckLink(session_); });
+  return button;
+}
+
+void ReaderMain::refreshLinkControls() {
+  for (auto* button : windowButtons_) button->setEnabled(!session_.state.linkOpen);
+}
+
+void ReaderMain::openPortSetup() {
+  PortSetupDialog dialog(session_, this);
+  dialog.exec();
+  refreshLinkControls();
+}
+
+void ReaderMain::closePort() {
+  CloseLink(session_);
+  refreshLinkControls();
+}
+
+void ReaderMain::saveMonitor() {
+  const auto path = files_.saveTextFile(this);
+  if (!path) return;
+  const QString name = QFileInfo(*path).fileName();
+  session_.messages.show("Save As...",
+                         ("File Name is " + name + "\r\nFull path and file is " + *path)
+                             .toStdString(),
+                         Icon::None);
+  const std::string text = session_.monitor.trimmedText();
+  QString error;
+  const int code = WriteFileAtomically(*path, QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
+  if (code != 0) {
+    session_.messages.show("mnuFileSaveAsDialog_Click",
+                           ("Error: " + QString::number(code) + " " + error).toStdString(),
+                           Icon::None);
+  }
+}
+
+void ReaderMain::closeEvent(QCloseEvent* event) {
+  // "Exit" and the close box: close the port, ignoring any error.
+  session_.line.close();
+  session_.state.linkOpen = false;
+  event->accept();
+}
+
+}  // namespace kdx::ui

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <memory>
+
+#include "link_harness.h"
+#include "ui/file_dialogs.h"
+#include "ui/reader_main.h"
+
+namespace kdx::test {
+
+// Answers the save dialog with a preset path, or cancels when it is empty.
+struct FakeFileDialogs final : ui::FileDialogs {
+  QString answer;
+  int asked = 0;
+  std::optional<QString> saveTextFile(QWidget*) override {
+    ++asked;
+    if (answer.isEmpty()) return std::nullopt;
+    return answer;
+  }
+};
+
+// The main window over a scripted line on virtual time, link closed.
+struct WindowHarness : LinkHarness {
+  FakeFileDialogs files;
+  std::unique_ptr<ui::ReaderMain> window;
+
+  WindowHarness() {
+    state.linkOpen = false;
+    window = std::make_unique<ui::ReaderMain>(session, files);
+  }
+
+  template <class W = QWidget>
+  W* find(const QString& name) const {
+    return window->findChild<W*>(name);
+  }
+};
+
+}  // namespace kdx::test

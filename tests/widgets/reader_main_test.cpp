@@ -1,0 +1,312 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "link/frame.h"
+#include "ui/port_setup_dialog.h"
+#include "window_harness.h"
+
+using namespace kdx;
+using namespace kdx::test;
+
+namespace {
+
+QStringList TabCaptions(QTabWidget* tabs) {
+  QStringList captions;
+  for (int i = 0; i < tabs->count(); ++i) captions << tabs->tabText(i);
+  return captions;
+}
+
+QStringList ComboItems(QComboBox* combo) {
+  QStringList items;
+  for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+  return items;
+}
+
+QStringList HexItems(int first, int count) {
+  QStringList items;
+  for (int i = first; i < first + count; ++i) items << QString("%1").arg(i, 2, 16, QChar('0')).toUpper();
+  return items;
+}
+
+// Answers the status command with a positive reply, like a unit on the line.
+void AnswerStatus(LinkHarness& h) {
+  h.line.onWrite = [&h](int, const Bytes& bytes) {
+    if (bytes.size() < 9) return;
+    h.line.deliverIn(5, {kAck});
+    h.line.deliverIn(10, ReplyFrame("P10000"));
+  };
+}
+
+}  // namespace
+
+class ReaderMainTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void captionsAndLeftColumnOrder() {
+    WindowHarness h;
+    QCOMPARE(h.window->windowTitle(), QString("TEST846_V10_EN (2010/12/07)"));
+    const QList<QPair<QString, QString>> buttons{
+        {"IROpencom", "Setup Comm"},
+        {"IRCLOSECOM", "Close Comm"},
+        {"ReaderResetBtn", "INITIALIZE"},
+        {"CardStatusBtn", "Card Status"},
+        {"SensorStatusBtn", "Sensor Status"},
+        {"RFTestTypeCmd", "RF Card Type"},
+        {"ICTestTypeCmd", "IC Card Type"},
+        {"AllCardInBtn", "Allowed"},
+        {"NoCardInBtn", "Prohibition"},
+        {"MoveCardToFront1Btn", "the front"},
+        {"MoveCardToFront2Btn", "the front,hold the card"},
+        {"MoveCardToRFBtn", "the RF card operation position"},
+        {"MoveCardToICCBtn", "the IC card operation position"},
+        {"MoveCardToRecycleBinBtn", "Error Card Bin"},
+        {"OpenCmdFormBtn", "Command Line"},
+        {"EXITGRM", "Exit"}};
+    h.window->show();
+    int lastY = -1;
+    int lastX = -1;
+    for (const auto& [name, caption] : buttons) {
+      auto* button = h.find<QPushButton>(name);
+      QVERIFY2(button, qPrintable(name));
+      QCOMPARE(button->text(), caption);
+      QCOMPARE(button->accessibleDescription(), name);
+      QCOMPARE(button->accessibleName(), caption);
+      // Top to bottom, and left to right within a row.
+      const QPoint at = button->mapTo(h.window.get(), QPoint(0, 0));
+      QVERIFY2(at.y() > lastY || (at.y() == lastY && at.x() > lastX), qPrintable(name));
+      lastY = at.y();
+      lastX = at.x();
+    }
+    const QList<QPair<QString, QString>> frames{{"FrameComm", "COMM. PORT SETTING"},
+                                                {"Frame1", "RESET / STATUS"},
+                                                {"FRAMEOTHER(0)", "AUTOTEST CARD TYPE"},
+                                                {"Frame3", "Enter Control\n"},
+                                                {"Frame2", "Card Move to"},
+                                                {"FRAMEOTHER(7)", "Command Line"}};
+    for (const auto& [name, caption] : frames) {
+      auto* frame = h.find<QGroupBox>(name);
+      QVERIFY2(frame, qPrintable(name));
+      QCOMPARE(frame->title(), caption);
+      QCOMPARE(frame->accessibleDescription(), name);
+    }
+    QCOMPARE(h.find<QLabel>("Label2")->text(), QString("Device Addr:"));
+  }
+
+  void tabsInOrder() {
+    WindowHarness h;
+    QCOMPARE(TabCaptions(h.find<QTabWidget>("SSTab1")),
+             QStringList({"RF CARD", "IC CARD", "EXTEND FUNCTION", "MONITOR"}));
+    QCOMPARE(TabCaptions(h.find<QTabWidget>("SSTab2")),
+             QStringList({"CPU/SAM", "SLE4442", "SLE4428", "AT88SC102", "24CXX", "AT88SC1604",
+                          "AT88SC1608", "AT45D041"}));
+    QCOMPARE(TabCaptions(h.find<QTabWidget>("SSTab3")),
+             QStringList({"MIFARE", "ISO/IEC 14443 TYPE A", "ISO/IEC 14443 TYPE B"}));
+    QCOMPARE(TabCaptions(h.find<QTabWidget>("SSTab4")), QStringList({"S50/S70", "Ultralight"}));
+  }
+
+  void initialComboContents() {
+    WindowHarness h;
+    auto* address = h.find<QComboBox>("cmbAddress846");
+    QCOMPARE(ComboItems(address), QStringList({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9",
+                                               "A", "B", "C", "D", "E", "F"}));
+    QCOMPARE(address->currentText(), QString("0"));
+    QCOMPARE(ComboItems(h.find<QComboBox>("SecNumberCombo")), HexItems(0, 40));
+    QCOMPARE(h.find<QComboBox>("SecNumberCombo")->currentText(), QString("01"));
+    QCOMPARE(ComboItems(h.find<QComboBox>("BlockNumberCombo")), HexItems(0, 16));
+    QCOMPARE(h.find<QComboBox>("BlockNumberCombo")->currentText(), QString("00"));
+    QCOMPARE(ComboItems(h.find<QComboBox>("BlockLongCombo")), QStringList({"01"}));
+    QCOMPARE(ComboItems(h.find<QComboBox>("PurseBlockCombbox")), HexItems(0, 16));
+    QCOMPARE(h.find<QComboBox>("ULSecNumberCombo")->currentText(), QString("04"));
+    QCOMPARE(ComboItems(h.find<QComboBox>("RFCardUPCombbox")),
+             QStringList({"Type A,Type B", "Type B,Type A", "Type A(Only)", "Type B(Only)"}));
+    QCOMPARE(h.find<QComboBox>("RFCardUPCombbox")->currentIndex(), 0);
+  }
+
+  void addressFollowsTheCombo() {
+    WindowHarness h;
+    QCOMPARE(h.state.addressText, std::string("0"));
+    h.find<QComboBox>("cmbAddress846")->setCurrentText("A");
+    QCOMPARE(h.state.addressText, std::string("A"));
+    h.find<QComboBox>("cmbAddress846")->setEditText("1F");
+    QCOMPARE(h.state.addressText, std::string("1F"));
+  }
+
+  void windowButtonsNeedTheLink() {
+    WindowHarness h;
+    for (const char* name : {"OpenCmdFormBtn", "SIMRUN", "CPURUN"}) {
+      h.messages.boxes.clear();
+      auto* button = h.find<QPushButton>(name);
+      QVERIFY(button->isEnabled());
+      button->click();
+      QCOMPARE(h.messages.boxes.size(), std::size_t{1});
+      QCOMPARE(h.messages.boxes[0].text, std::string("Comm. Port Setup First"));
+      QCOMPARE(h.messages.boxes[0].title, std::string("Caution"));
+      QCOMPARE(h.messages.boxes[0].icon, Icon::Exclamation);
+    }
+    QVERIFY(h.line.writes().empty());
+  }
+
+  void closeCommClearsTheLink() {
+    WindowHarness h;
+    h.state.linkOpen = true;
+    h.line.open(1, 9600);
+    h.find<QPushButton>("IRCLOSECOM")->click();
+    QVERIFY(!h.state.linkOpen);
+    QVERIFY(!h.line.isOpen());
+    h.find<QPushButton>("IRCLOSECOM")->click();  // already closed: only the flag
+    QVERIFY(!h.state.linkOpen);
+    QVERIFY(h.messages.boxes.empty());
+  }
+
+  void monitorMirrorsAndRecords() {
+    WindowHarness h;
+    auto* text = h.find<QPlainTextEdit>("SDTDText");
+    auto* record = h.find<QCheckBox>("CheckRecord");
+    QCOMPARE(record->text(), QString("Record Data"));
+    QVERIFY(!record->isChecked());
+    h.monitor.append("SD: F2 00 \r\n");
+    h.monitor.epilogue();
+    QCOMPARE(text->toPlainText(), QString("SD: F2 00 \n\n"));
+    h.monitor.prologue();
+    QCOMPARE(text->toPlainText(), QString());
+    record->setChecked(true);
+    h.monitor.append("SD: 01 \r\n");
+    h.monitor.epilogue();
+    h.monitor.prologue();
+    h.monitor.append("SD: 02 \r\n");
+    QCOMPARE(text->toPlainText(), QString("SD: 01 \n\nSD: 02 \n"));
+    h.find<QPushButton>("ClearSDTDText")->click();
+    QVERIFY(h.monitor.text().empty());
+    QCOMPARE(text->toPlainText(), QString());
+    QVERIFY(record->isChecked());  // clearing does not touch the check box
+  }
+
+  void saveWritesTrimmedTextWithCrLf() {
+    QTemporaryDir dir;
+    WindowHarness h;
+    const QString path = dir.filePath("LOG.TXT");
+    h.files.answer = path;
+    h.monitor.append("  \r\nSD: F2 00 \r\nRD: 06\r\n\r\n  ");
+    h.find<QPushButton>("SaveSDTDText")->click();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("\r\nSD: F2 00 \r\nRD: 06\r\n\r\n"));
+    QCOMPARE(h.messages.boxes.size(), std::size_t{1});
+    QCOMPARE(h.messages.boxes[0].title, std::string("Save As..."));
+    QCOMPARE(QString::fromStdString(h.messages.boxes[0].text),
+             "File Name is LOG.TXT\r\nFull path and file is " + path);
+    QCOMPARE(h.messages.boxes[0].icon, Icon::None);
+
+    // Saving again replaces the earlier content.
+    h.monitor.clear();
+    h.monitor.append("SD: 06\r\n");
+    h.find<QPushButton>("SaveSDTDText")->click();
+    file.close();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("SD: 06\r\n"));
+  }
+
+  void saveCancelledOrFailing() {
+    QTemporaryDir dir;
+    WindowHarness h;
+    h.monitor.append("SD: 06\r\n");
+    h.find<QPushButton>("SaveSDTDText")->click();  // cancelled
+    QCOMPARE(h.files.asked, 1);
+    QVERIFY(h.messages.boxes.empty());
+
+    h.files.answer = dir.filePath("missing/folder/LOG.TXT");
+    h.find<QPushButton>("SaveSDTDText")->click();
+    QCOMPARE(h.messages.boxes.size(), std::size_t{2});
+    QCOMPARE(h.messages.boxes[1].title, std::string("mnuFileSaveAsDialog_Click"));
+    QVERIFY(h.messages.boxes[1].text.starts_with("Error: "));
+    QCOMPARE(h.messages.boxes[1].icon, Icon::None);
+    QVERIFY(!QFile::exists(h.files.answer));
+  }
+
+  void portDialogOkOpensTheLink() {
+    WindowHarness h;
+    AnswerStatus(h);
+    ui::PortSetupDialog dialog(h.session, h.window.get());
+    QCOMPARE(dialog.windowTitle(), QString("Communication Setting"));
+    QCOMPARE(dialog.findChild<QComboBox*>("PortCombo")->currentText(), QString("COM1"));
+    QCOMPARE(dialog.findChild<QComboBox*>("PortCombo")->count(), 15);
+    QCOMPARE(dialog.findChild<QComboBox*>("BaudCombo")->currentText(), QString("9600 bits/s"));
+    QCOMPARE(ComboItems(dialog.findChild<QComboBox*>("BaudCombo")),
+             QStringList({"9600 bits/s", "19200 bits/s", "38400 bits/s", "57600 bits/s"}));
+    QVERIFY(dialog.findChild<QLabel*>("PortPath")->text().contains("/"));
+    dialog.findChild<QComboBox*>("BaudCombo")->setEditText("115200 bits/s");
+    dialog.findChild<QPushButton*>("Command1")->click();
+    QVERIFY(h.state.linkOpen);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(h.line.lastBaud(), 115200);
+    QVERIFY(h.monitor.text().starts_with("SD: F2 00 00 03 43 31 30 03 B0 \r\n"));
+    // The window buttons of unbuilt windows are disabled while the link is open.
+    h.find<QPushButton>("IRCLOSECOM")->click();
+    QVERIFY(h.find<QPushButton>("CPURUN")->isEnabled());
+  }
+
+  void portDialogRefusals() {
+    WindowHarness h;
+    ui::PortSetupDialog dialog(h.session, h.window.get());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* port = dialog.findChild<QComboBox*>("PortCombo");
+    port->setEditText("com3");
+    dialog.findChild<QPushButton*>("Command1")->click();
+    QCOMPARE(h.messages.boxes.back().text, std::string("Comm Port Setup Invalid"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(port));
+    port->setEditText("COM16");  // the scan may find a unit there
+    dialog.findChild<QComboBox*>("BaudCombo")->setEditText("4800");
+    dialog.findChild<QPushButton*>("Command1")->click();
+    QCOMPARE(h.messages.boxes.back().text, std::string("Baud Rate Setup Invalid"));
+    dialog.findChild<QComboBox*>("BaudCombo")->setEditText("9600 bits/s");
+    dialog.findChild<QPushButton*>("Command1")->click();  // silent unit
+    QVERIFY(h.messages.boxes.back().text.starts_with("Unit not detected\r\n"));
+    QVERIFY(!h.state.linkOpen);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(h.line.lastPort(), 16);
+    dialog.findChild<QPushButton*>("Command2")->click();
+    QVERIFY(!dialog.isVisible());
+  }
+
+  void portDialogFoldsAndScans() {
+    WindowHarness h;
+    ui::PortSetupDialog dialog(h.session, h.window.get());
+    dialog.show();
+    auto* label = dialog.findChild<QLabel*>("AutoLabel");
+    auto* scan = dialog.findChild<QPushButton*>("Command3");
+    QCOMPARE(label->text(), QString("'AUTO SCAN'   Unfold -->>"));
+    QVERIFY(!scan->isVisible());
+    const int folded = dialog.height();
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCOMPARE(label->text(), QString("'AUTO SCAN' Fold <<--"));
+    QVERIFY(scan->isVisible());
+    QVERIFY(dialog.height() > folded);
+    QCOMPARE(dialog.findChild<QLabel*>("Label1")->text(), QString());
+
+    h.line.onOpen = [](int port, int) { return port <= 2 ? OpenError::None : OpenError::NoSuchPort; };
+    h.line.onWrite = [&h](int, const Bytes& bytes) {
+      if (bytes.size() < 9 || h.line.lastPort() != 2 || h.line.lastBaud() != 38400) return;
+      h.line.deliverIn(5, {kAck});
+      h.line.deliverIn(10, ReplyFrame("P10000"));
+    };
+    scan->click();
+    QCOMPARE(dialog.findChild<QLabel*>("Label1")->text(),
+             QString("Found KDX-846 AT COM2 Baut Rate 38400"));
+    QCOMPARE(dialog.findChild<QComboBox*>("PortCombo")->currentText(), QString("COM2"));
+    QCOMPARE(dialog.findChild<QComboBox*>("BaudCombo")->currentText(), QString("38400 bits/s"));
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCOMPARE(label->text(), QString("'AUTO SCAN'   Unfold -->>"));
+    QCOMPARE(dialog.height(), folded);
+  }
+};
+
+QTEST_MAIN(ReaderMainTest)
+#include "reader_main_test.moc"
