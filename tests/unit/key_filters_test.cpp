@@ -44,34 +44,6 @@ class KeyFiltersTest : public QObject {
       QVERIFY2(FilterKey(filter, c) == expected, qPrintable(QString("code %1").arg(code)));
     }
   }
-
-  // The cases an operator meets most, spelled out.
-  void typicalKeys_data() {
-    QTest::addColumn<KeyFilter>("filter");
-    QTest::addColumn<char>("typed");
-    QTest::addColumn<QString>("result");  // empty: discarded
-    QTest::newRow("a becomes A") << KeyFilter::StrictHex << 'a' << "A";
-    QTest::newRow("f becomes F") << KeyFilter::HexWithBackspace << 'f' << "F";
-    QTest::newRow("g discarded") << KeyFilter::StrictHex << 'g' << "";
-    QTest::newRow("G discarded") << KeyFilter::StrictHex << 'G' << "";
-    QTest::newRow("minus discarded") << KeyFilter::StrictHex << '-' << "";
-    QTest::newRow("blank discarded") << KeyFilter::HexWithBackspace << ' ' << "";
-    QTest::newRow("CR discarded") << KeyFilter::StrictHex << '\r' << "";
-    QTest::newRow("Backspace discarded by strict hex") << KeyFilter::StrictHex << '\b' << "";
-    QTest::newRow("Backspace passes hex") << KeyFilter::HexWithBackspace << '\b' << "\b";
-    QTest::newRow("A discarded by decimal") << KeyFilter::Decimal << 'A' << "";
-    QTest::newRow("a discarded by decimal") << KeyFilter::DecimalWithBackspace << 'a' << "";
-    QTest::newRow("Backspace discarded by decimal") << KeyFilter::Decimal << '\b' << "";
-    QTest::newRow("Backspace passes decimal") << KeyFilter::DecimalWithBackspace << '\b' << "\b";
-    QTest::newRow("9 passes decimal") << KeyFilter::Decimal << '9' << "9";
-  }
-  void typicalKeys() {
-    QFETCH(KeyFilter, filter);
-    QFETCH(char, typed);
-    QFETCH(QString, result);
-    const auto passed = FilterKey(filter, typed);
-    QCOMPARE(passed ? QString(QChar::fromLatin1(*passed)) : QString(), result);
-  }
 };
 
 QTEST_GUILESS_MAIN(KeyFiltersTest)
