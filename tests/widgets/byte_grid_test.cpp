@@ -235,6 +235,24 @@ class ByteGridTest : public QObject {
     QCOMPARE(FocusedCell(*onHiddenPage), 8);
   }
 
+  // A shown grid whose window is in the background leaves the focus alone.
+  void gridInBackgroundWindowLeavesFocusAlone() {
+    QVERIFY(showWithFocus(ByteGridShape::srfText(), 2));
+    QLineEdit front;
+    front.show();
+    front.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&front));
+    front.setFocus();
+    QVERIFY(!grid_->isActiveWindow());
+    grid_->setCellText(9, QStringLiteral("99"));
+    QCOMPARE(grid_->cellText(9), QStringLiteral("99"));
+    QCOMPARE(QApplication::focusWidget(), &front);
+    // Back in the grid's window, the operator is still in the cell they left.
+    grid_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(grid_.get()));
+    QCOMPARE(FocusedCell(*grid_), 2);
+  }
+
   // Enter and Escape belong to the cell, not to a dialog around the grid.
   void dialogKeepsEnterAndEscapeOut() {
     QDialog dialog;
