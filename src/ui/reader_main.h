@@ -15,6 +15,7 @@ class QVBoxLayout;
 
 namespace kdx::ui {
 
+class ByteGrid;
 class MonitorView;
 
 // The main window: the link and transport buttons on the left, the card,
@@ -27,6 +28,7 @@ class ReaderMain final : public QMainWindow {
 
   Session& session() { return session_; }
   QTabWidget* outerTabs() const { return tabs_; }
+  ByteGrid* icGrid() const { return icGrid_; }
 
   // Runs one operation of a command button with the busy cursor showing, then
   // brings the controls that depend on the link up to date.
@@ -57,6 +59,7 @@ class ReaderMain final : public QMainWindow {
   QTabWidget* tabs_ = nullptr;
   QCheckBox* record_ = nullptr;
   MonitorView* monitorView_ = nullptr;
+  ByteGrid* icGrid_ = nullptr;
   QList<QPushButton*> windowButtons_;
 };
 

@@ -75,28 +75,6 @@ QWidget* ReaderMain::buildRfTab() {
   return page;
 }
 
-QWidget* ReaderMain::buildIcTab() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  auto* data = Named(new QGroupBox("IC Card Data"), ArrayName("ICframeComm", 9));
-  new QVBoxLayout(data);
-  layout->addWidget(data);
-
-  auto* inner = Named(new QTabWidget, "SSTab2");
-  auto* cpuSam = new QWidget;
-  auto* cpuLayout = new QHBoxLayout(cpuSam);
-  cpuLayout->addWidget(windowButton("Sam Card", "SIMRUN"));
-  cpuLayout->addWidget(windowButton("CPU Card", "CPURUN"));
-  cpuLayout->addStretch();
-  inner->addTab(cpuSam, "CPU/SAM");
-  for (const char* caption : {"SLE4442", "SLE4428", "AT88SC102", "24CXX", "AT88SC1604",
-                              "AT88SC1608", "AT45D041"}) {
-    inner->addTab(new QWidget, caption);
-  }
-  layout->addWidget(inner, 1);
-  return page;
-}
-
 QWidget* ReaderMain::buildExtendTab() {
   auto* page = new QWidget;
   auto* layout = new QGridLayout(page);
