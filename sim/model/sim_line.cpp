@@ -54,6 +54,12 @@ WaitResult SimLine::waitForBytes(std::size_t count, std::int64_t deadlineMs) {
   while (input_.size() < count) {
     DeviceModel* model = listening();
     const auto next = model ? model->nextOutputAt() : std::nullopt;
+    const std::int64_t until = next ? std::min(*next, deadlineMs) : deadlineMs;
+    if (breakAtMs_ && *breakAtMs_ <= until) {
+      clock_.advanceTo(*breakAtMs_);
+      broken_ = true;
+      return WaitResult::Failed;
+    }
     if (!next || *next > deadlineMs) {
       clock_.advanceTo(deadlineMs);
       return WaitResult::TimedOut;

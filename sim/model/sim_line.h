@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "link/serial_line.h"
@@ -37,7 +38,13 @@ class SimLine final : public SerialLine {
   // Makes every later operation on the open port report a port error, as a
   // pulled cable or a vanished USB adapter does; `repair` ends it.
   void breakLine() { broken_ = true; }
-  void repair() { broken_ = false; }
+  // The same, once the virtual clock reaches `atMs` (a cable pulled in the
+  // middle of an exchange).
+  void breakLineAt(std::int64_t atMs) { breakAtMs_ = atMs; }
+  void repair() {
+    broken_ = false;
+    breakAtMs_.reset();
+  }
 
   const std::vector<Event>& traffic() const { return traffic_; }
   int openPort() const { return open_ ? port_ : 0; }
@@ -70,6 +77,7 @@ class SimLine final : public SerialLine {
   Bytes input_;
   bool open_ = false;
   bool broken_ = false;
+  std::optional<std::int64_t> breakAtMs_;
   int port_ = 0;
   int baud_ = 0;
 };
