@@ -12,13 +12,27 @@ namespace {
 using Named = std::pair<std::string_view, std::string_view>;
 
 constexpr std::array<Named, 13> kContactNames{{
-    {"t0cpu", "10"}, {"t1cpu", "11"}, {"sle4442", "20"}, {"sle4428", "21"},
-    {"24c01", "30"}, {"24c02", "31"}, {"24c04", "32"}, {"24c08", "33"}, {"24c16", "34"},
-    {"24c32", "35"}, {"24c64", "36"}, {"24c128", "37"}, {"24c256", "38"},
+    {"t0cpu", "10"},
+    {"t1cpu", "11"},
+    {"sle4442", "20"},
+    {"sle4428", "21"},
+    {"24c01", "30"},
+    {"24c02", "31"},
+    {"24c04", "32"},
+    {"24c08", "33"},
+    {"24c16", "34"},
+    {"24c32", "35"},
+    {"24c64", "36"},
+    {"24c128", "37"},
+    {"24c256", "38"},
 }};
 
 constexpr std::array<Named, 5> kContactlessNames{{
-    {"s50", "10"}, {"s70", "11"}, {"ultralight", "12"}, {"typea", "20"}, {"typeb", "30"},
+    {"s50", "10"},
+    {"s70", "11"},
+    {"ultralight", "12"},
+    {"typea", "20"},
+    {"typeb", "30"},
 }};
 
 std::string Lower(std::string_view text) {

@@ -32,11 +32,17 @@ struct Response {
   std::array<std::uint8_t, 2> error{'0', '0'};
   Bytes data;
 
-  static Response Positive(Bytes data = {}) { return Response{true, std::nullopt, {}, std::move(data)}; }
-  static Response Positive(std::string_view text) { return Positive(Bytes(text.begin(), text.end())); }
+  static Response Positive(Bytes data = {}) {
+    return Response{true, std::nullopt, {}, std::move(data)};
+  }
+  static Response Positive(std::string_view text) {
+    return Positive(Bytes(text.begin(), text.end()));
+  }
   static Response Negative(std::string_view code) {
-    return Response{false, std::nullopt,
-                    {static_cast<std::uint8_t>(code[0]), static_cast<std::uint8_t>(code[1])}, {}};
+    return Response{false,
+                    std::nullopt,
+                    {static_cast<std::uint8_t>(code[0]), static_cast<std::uint8_t>(code[1])},
+                    {}};
   }
 };
 

@@ -32,8 +32,8 @@ std::string StateLine(const DeviceModel& model) {
   std::ostringstream out;
   out << "initialized=" << (s.initialized ? "yes" : "no") << " fault=" << FaultName(model.fault())
       << " latency=" << model.latencyMs() << " stacker=" << s.stackerCount
-      << " level=" << static_cast<char>(s.stackerLevel()) << " cards=" << CardSpecText(s.stackerCard)
-      << " channel=" << PositionName(s.position)
+      << " level=" << static_cast<char>(s.stackerLevel())
+      << " cards=" << CardSpecText(s.stackerCard) << " channel=" << PositionName(s.position)
       << " card=" << (s.channelCard ? CardSpecText(*s.channelCard) : "-") << " bin=" << s.binCount
       << '/' << s.binCapacity << " entry=" << (s.entryAllowed ? "allowed" : "prohibited")
       << " counter=" << counter << " sams=" << s.samSockets << " serial=" << s.serialNumber;
@@ -45,7 +45,8 @@ ControlResult ApplyControl(DeviceModel& model, std::string_view line) {
   while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
   const auto space = line.find(' ');
   const std::string_view word = line.substr(0, space);
-  std::string_view arg = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
+  std::string_view arg =
+      space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
   while (!arg.empty() && arg.front() == ' ') arg.remove_prefix(1);
   DeviceState& s = model.state();
   const auto refuse = [&](std::string_view why) {

@@ -7,7 +7,9 @@
 
 namespace kdx::sim {
 
-DeviceModel::DeviceModel() { AddStandardCommands(commands_); }
+DeviceModel::DeviceModel() {
+  AddStandardCommands(commands_);
+}
 
 void DeviceModel::trace(std::string_view what, const Bytes& raw) {
   if (!onTrace) return;

@@ -27,9 +27,14 @@ std::array<std::uint8_t, 12> DeviceState::sensors() const {
   const bool front = position == CardPosition::Front;
   const bool rf = position == CardPosition::RfStation;
   const bool ic = position == CardPosition::IcStation;
-  return {on(stackerCount > 0), on(stackerCount > kLowStacker), on(front), on(front),
-          on(rf),               on(rf),                         on(ic),    on(ic),
-          on(binCount > 0),     on(entryAllowed),               on(ic),    on(binFull())};
+  // clang-format off
+  return {on(stackerCount > 0), on(stackerCount > kLowStacker),
+          on(front),            on(front),
+          on(rf),               on(rf),
+          on(ic),               on(ic),
+          on(binCount > 0),     on(entryAllowed),
+          on(ic),               on(binFull())};
+  // clang-format on
 }
 
 void DeviceState::placeCard(CardPosition where, std::optional<Card> card) {
@@ -44,10 +49,14 @@ void DeviceState::captureCard() {
 
 const char* PositionName(CardPosition position) {
   switch (position) {
-    case CardPosition::None: return "none";
-    case CardPosition::Front: return "front";
-    case CardPosition::IcStation: return "ic";
-    case CardPosition::RfStation: return "rf";
+    case CardPosition::None:
+      return "none";
+    case CardPosition::Front:
+      return "front";
+    case CardPosition::IcStation:
+      return "ic";
+    case CardPosition::RfStation:
+      return "rf";
   }
   return "none";
 }

@@ -10,10 +10,10 @@
 //   socket count as a digit, "0" (rub card issuer).
 // - A5h "0" reads the counter as three ASCII digits; "1" sets it from exactly
 //   three ASCII digits, anything else is refused with "04".
-#include "model/command_set.h"
-
 #include <algorithm>
 #include <cstdio>
+
+#include "model/command_set.h"
 
 namespace kdx::sim {
 
@@ -45,9 +45,9 @@ Response Counter(DeviceState& s, const Command& c) {
     return Response::Positive(std::string_view(digits, 3));
   }
   if (c.parameter != '1') return Response::Negative(kBadParameter);
-  const bool digits = c.data.size() == 3 && std::all_of(c.data.begin(), c.data.end(), [](std::uint8_t b) {
-                        return b >= '0' && b <= '9';
-                      });
+  const bool digits =
+      c.data.size() == 3 && std::all_of(c.data.begin(), c.data.end(),
+                                        [](std::uint8_t b) { return b >= '0' && b <= '9'; });
   if (!digits) return Response::Negative(kBadData);
   s.captureCounter = (c.data[0] - '0') * 100 + (c.data[1] - '0') * 10 + (c.data[2] - '0');
   return Response::Positive();

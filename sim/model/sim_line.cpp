@@ -4,7 +4,9 @@
 
 namespace kdx::sim {
 
-void SimLine::attach(int port, DeviceModel& model, int baud) { ports_[port] = Port{&model, baud}; }
+void SimLine::attach(int port, DeviceModel& model, int baud) {
+  ports_[port] = Port{&model, baud};
+}
 
 OpenError SimLine::open(int port, int baud) {
   close();

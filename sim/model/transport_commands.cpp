@@ -51,11 +51,19 @@ Response Move(DeviceState& s, const Command& c) {
   CardPosition target = CardPosition::None;
   switch (c.parameter) {
     case '9':
-    case '0': target = CardPosition::Front; break;
-    case '1': target = CardPosition::IcStation; break;
-    case '2': target = CardPosition::RfStation; break;
-    case '3': break;  // the error bin
-    default: return Response::Negative(kBadParameter);
+    case '0':
+      target = CardPosition::Front;
+      break;
+    case '1':
+      target = CardPosition::IcStation;
+      break;
+    case '2':
+      target = CardPosition::RfStation;
+      break;
+    case '3':
+      break;  // the error bin
+    default:
+      return Response::Negative(kBadParameter);
   }
   if (!s.initialized) return Response::Negative(kNotInitialized);
   if (!s.cardInChannel() && s.stackerCount <= 0) return Response::Negative(kNoCards);
@@ -85,7 +93,8 @@ Response DetectType(DeviceState& s, const Command& c) {
   std::string code = "00";
   if (atStation && s.channelCard) {
     if (c.parameter == '0' && s.channelCard->contact) code = s.channelCard->contact->typeCode;
-    if (c.parameter == '1' && s.channelCard->contactless) code = s.channelCard->contactless->typeCode;
+    if (c.parameter == '1' && s.channelCard->contactless)
+      code = s.channelCard->contactless->typeCode;
   }
   return Response::Positive(code);
 }

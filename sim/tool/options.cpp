@@ -40,7 +40,8 @@ const char* ToolUsage() {
          "card C/L, insert, take, latency MS, sams N, state. Each gets one line back.\n";
 }
 
-std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args, std::string& error) {
+std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args,
+                                            std::string& error) {
   ToolOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];

@@ -18,7 +18,8 @@ struct ToolOptions {
 };
 
 // Parses argv; on a mistake returns nothing and says why in `error`.
-std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args, std::string& error);
+std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args,
+                                            std::string& error);
 
 const char* ToolUsage();
 

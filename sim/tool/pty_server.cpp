@@ -22,16 +22,26 @@ namespace {
 
 std::optional<speed_t> SpeedFor(int baud) {
   switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    default: return std::nullopt;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    case 230400:
+      return B230400;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -70,7 +80,7 @@ bool PtyServer::start(const std::string& linkPath, std::string& error) {
   ::tcsetattr(slave_, TCSANOW, &raw);
   ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
 
-  struct stat st{};
+  struct stat st {};
   if (::lstat(linkPath.c_str(), &st) == 0) {
     if (!S_ISLNK(st.st_mode)) {
       error = linkPath + " exists and is not a symbolic link";
@@ -137,8 +147,8 @@ void PtyServer::readControls() {
     const std::string line = controlBuffer_.substr(0, end);
     controlBuffer_.erase(0, end + 1);
     const ControlResult result = ApplyControl(model_, line);
-    std::string reply = result.ok ? (result.output.empty() ? "ok" : result.output)
-                                  : "error: " + result.output;
+    std::string reply =
+        result.ok ? (result.output.empty() ? "ok" : result.output) : "error: " + result.output;
     log("control " + line + " -> " + reply);
     reply += '\n';
     WriteAll(STDOUT_FILENO, reply.data(), reply.size());

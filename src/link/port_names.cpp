@@ -10,7 +10,8 @@ std::string ResolvePortPath(int port) {
   return name;
 #else
   const std::string variable = "KDX846_" + name;
-  if (const char* path = std::getenv(variable.c_str()); path != nullptr && *path != '\0') return path;
+  if (const char* path = std::getenv(variable.c_str()); path != nullptr && *path != '\0')
+    return path;
   return "/dev/ttyS" + std::to_string(port - 1);
 #endif
 }

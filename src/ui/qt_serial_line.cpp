@@ -8,12 +8,15 @@ namespace kdx::ui {
 
 OpenError MapOpenError(QSerialPort::SerialPortError error) {
   switch (error) {
-    case QSerialPort::NoError: return OpenError::None;
-    case QSerialPort::DeviceNotFoundError: return OpenError::NoSuchPort;
+    case QSerialPort::NoError:
+      return OpenError::None;
+    case QSerialPort::DeviceNotFoundError:
+      return OpenError::NoSuchPort;
     case QSerialPort::PermissionError:  // busy, locked by another program, or no access
     case QSerialPort::OpenError:        // already open
       return OpenError::InUse;
-    default: return OpenError::Other;
+    default:
+      return OpenError::Other;
   }
 }
 

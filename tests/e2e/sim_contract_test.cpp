@@ -3,11 +3,10 @@
 // talking to kdx846-sim give the same replies, monitor and messages. Also the
 // rate check a port scan relies on, open errors, and a simulator killed in
 // the middle of an exchange.
-#include <QtTest>
-
 #include <signal.h>
 #include <unistd.h>
 
+#include <QtTest>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -29,8 +28,8 @@ using kdx::ui::QtSerialLine;
 namespace {
 
 // The simulated unit's starting state, as command-line options.
-const std::vector<std::string> kStartArgs{"--stacker", "11", "--bin", "19/20", "--card", "21/12",
-                                          "--sams", "3"};
+const std::vector<std::string> kStartArgs{"--stacker", "11",    "--bin",  "19/20",
+                                          "--card",    "21/12", "--sams", "3"};
 
 struct Step {
   std::uint8_t command;
@@ -40,17 +39,28 @@ struct Step {
 };
 
 const std::vector<Step> kScript{
-    {'1', '0', {}, ""},           {'2', '1', {}, ""},            // B0 before initialize
-    {'0', '3', {}, ""},           {'2', '1', {}, ""},            // to the IC station
-    {'P', '0', {}, ""},           {'2', '2', {}, ""},            // IC type; to RF
-    {'P', '1', {}, ""},           {'1', '1', {}, ""},            // RF type; sensors
-    {'2', '3', {}, ""},           {'1', '0', {}, ""},            // bin now full
-    {'2', '3', {}, ""},           {0xA2, '0', {0x12}, ""},       // A1; serial number
-    {0xA3, '0', {}, ""},          {0xA5, '1', {'1', '2', '3'}, ""},
-    {0xA5, '0', {}, ""},          {'Z', '0', {}, ""},            // unknown command
-    {'3', '0', {}, ""},           {'1', '0', {}, "fault nak"},
-    {'1', '0', {}, "fault bad-bcc"}, {'1', '0', {}, "fault oversize"},
-    {'1', '0', {}, "fault off"},  {'1', '5', {}, ""},            // unknown parameter
+    {'1', '0', {}, ""},                // status before initialize
+    {'2', '1', {}, ""},                // refused: B0
+    {'0', '3', {}, ""},                // initialize, retain
+    {'2', '1', {}, ""},                // a card to the IC station
+    {'P', '0', {}, ""},                // IC type "21"
+    {'2', '2', {}, ""},                // to the RF station
+    {'P', '1', {}, ""},                // RF type "12"
+    {'1', '1', {}, ""},                // sensors
+    {'2', '3', {}, ""},                // into the bin, now full
+    {'1', '0', {}, ""},                // status: low stacker, full bin
+    {'2', '3', {}, ""},                // refused: A1
+    {0xA2, '0', {0x12}, ""},           // serial number
+    {0xA3, '0', {}, ""},               // configuration
+    {0xA5, '1', {'1', '2', '3'}, ""},  // set the counter
+    {0xA5, '0', {}, ""},               // read it back
+    {'Z', '0', {}, ""},                // refused: 00
+    {'3', '0', {}, ""},                // entry allowed
+    {'1', '0', {}, "fault nak"},       // unit not detected
+    {'1', '0', {}, "fault bad-bcc"},   // passes the transaction
+    {'1', '0', {}, "fault oversize"},  // fails with the count set
+    {'1', '0', {}, "fault off"},       // back to normal
+    {'1', '5', {}, ""},                // refused: 01
 };
 
 struct Transcript {
@@ -77,7 +87,9 @@ Transcript RunScript(kdx::Session& session, kdx::test::RecordingMessages& messag
   return t;
 }
 
-std::int64_t NowMs() { return kdx::SteadyClock().nowMs(); }
+std::int64_t NowMs() {
+  return kdx::SteadyClock().nowMs();
+}
 
 // A session over the QSerialPort adapter on COM1, which KDX846_COM1 points
 // at the simulator's terminal.
@@ -101,7 +113,8 @@ class SimContractTest : public QObject {
   void sameExchangesSameResults() {
     kdx::test::SimRig rig;
     for (std::size_t i = 0; i < kStartArgs.size(); i += 2) {
-      QVERIFY(kdx::sim::ApplyControl(rig.model, kStartArgs[i].substr(2) + " " + kStartArgs[i + 1]).ok);
+      QVERIFY(
+          kdx::sim::ApplyControl(rig.model, kStartArgs[i].substr(2) + " " + kStartArgs[i + 1]).ok);
     }
     const Transcript expected = RunScript(rig.session, rig.messages, [&](const std::string& line) {
       return kdx::sim::ApplyControl(rig.model, line).ok;

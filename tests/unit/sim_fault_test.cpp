@@ -47,8 +47,7 @@ class SimFaultTest : public QObject {
     QCOMPARE(run.count, std::int16_t(8));
     QCOMPARE(run.tookMs, std::int64_t(10));
     QCOMPARE(rig.monitor.text(), kCommandLine + "RD: 06\r\n" +
-                                     "RD: F2 00 00 06 50 31 30 30 32 30 03 94 \r\n" +
-                                     "SD: 06\r\n");
+                                     "RD: F2 00 00 06 50 31 30 30 32 30 03 94 \r\n" + "SD: 06\r\n");
     QVERIFY(rig.messages.boxes.empty());
     QCOMPARE(rig.model.exchangesCompleted(), 1);
   }

@@ -26,7 +26,9 @@ std::vector<Timed> Drain(DeviceModel& model, std::int64_t upToMs = 1'000'000) {
   return out;
 }
 
-Bytes StatusCommand(std::uint8_t address = 0) { return kdx::BuildCommand(address, '1', '0'); }
+Bytes StatusCommand(std::uint8_t address = 0) {
+  return kdx::BuildCommand(address, '1', '0');
+}
 
 std::uint8_t Xor(const Bytes& bytes, std::size_t count) {
   std::uint8_t x = 0;

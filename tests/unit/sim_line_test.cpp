@@ -2,7 +2,6 @@
 // at its own rate (so a port scan finds it), port errors mid-exchange, and
 // the control lines tests and kdx846-sim share.
 #include <QtTest>
-
 #include <cstdlib>
 
 #include "link/frame.h"

@@ -20,7 +20,9 @@ namespace {
 QString Status(const Reply& r) {
   return QString::fromLatin1(reinterpret_cast<const char*>(r.bytes.data()) + 3, 3);
 }
-QString Data(const Reply& r) { return QString::fromStdString(r.dataText()); }
+QString Data(const Reply& r) {
+  return QString::fromStdString(r.dataText());
+}
 QString ErrorCode(const Reply& r) {
   return QString::fromLatin1(reinterpret_cast<const char*>(r.bytes.data()) + 3, 2);
 }
@@ -108,7 +110,7 @@ class SimTransportTest : public QObject {
     QCOMPARE(rig.run('0', '0', r), CommandOutcome::Positive);
     QCOMPARE(Status(r), QString("020"));
     QCOMPARE(rig.run('2', '1', r), CommandOutcome::Positive);  // from the stacker to IC
-    QCOMPARE(Status(r), QString("210"));                     // 10 left: low
+    QCOMPARE(Status(r), QString("210"));                       // 10 left: low
     QCOMPARE(s.position, CardPosition::IcStation);
     QCOMPARE(rig.run('2', '2', r), CommandOutcome::Positive);  // same card to RF
     QCOMPARE(s.stackerCount, 10);
