@@ -63,7 +63,7 @@ bool IsKnownContactlessCode(std::string_view code) {
                      [&](const Named& n) { return n.second == code; });
 }
 
-std::optional<Card> ParseCardSpec(std::string_view text) {
+std::optional<Card> ParseCard(std::string_view text) {
   const auto slash = text.find('/');
   if (slash == std::string_view::npos) return std::nullopt;
   const std::string_view contact = text.substr(0, slash);
@@ -82,7 +82,7 @@ std::optional<Card> ParseCardSpec(std::string_view text) {
   return card;
 }
 
-std::string CardSpecText(const Card& card) {
+std::string CardText(const Card& card) {
   return (card.contact ? card.contact->typeCode : "-") + "/" +
          (card.contactless ? card.contactless->typeCode : "-");
 }

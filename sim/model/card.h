@@ -33,10 +33,10 @@ struct Card {
 // Parses "CONTACT/CONTACTLESS": each side is a two-digit type code, a name
 // ("sle4442", "24c02", "t0cpu", "s50", "ultralight", "typea", ...) or "-"
 // for an absent face. Empty optional when the text is not understood.
-std::optional<Card> ParseCardSpec(std::string_view text);
+std::optional<Card> ParseCard(std::string_view text);
 
 // The card as "CONTACT/CONTACTLESS" with type codes and "-" for absent faces.
-std::string CardSpecText(const Card& card);
+std::string CardText(const Card& card);
 
 // True for the type codes the IC and the RF detection tables know.
 bool IsKnownContactCode(std::string_view code);

@@ -15,7 +15,7 @@ std::optional<int> ParseCount(std::string_view text) {
   return value;
 }
 
-std::optional<std::pair<int, std::optional<int>>> ParseBinSpec(std::string_view text) {
+std::optional<std::pair<int, std::optional<int>>> ParseBinFill(std::string_view text) {
   const auto slash = text.find('/');
   const auto count = ParseCount(text.substr(0, slash));
   if (!count) return std::nullopt;
@@ -32,9 +32,9 @@ std::string StateLine(const DeviceModel& model) {
   std::ostringstream out;
   out << "initialized=" << (s.initialized ? "yes" : "no") << " fault=" << FaultName(model.fault())
       << " latency=" << model.latencyMs() << " stacker=" << s.stackerCount
-      << " level=" << static_cast<char>(s.stackerLevel())
-      << " cards=" << CardSpecText(s.stackerCard) << " channel=" << PositionName(s.position)
-      << " card=" << (s.channelCard ? CardSpecText(*s.channelCard) : "-") << " bin=" << s.binCount
+      << " level=" << static_cast<char>(s.stackerLevel()) << " cards=" << CardText(s.stackerCard)
+      << " channel=" << PositionName(s.position)
+      << " card=" << (s.channelCard ? CardText(*s.channelCard) : "-") << " bin=" << s.binCount
       << '/' << s.binCapacity << " entry=" << (s.entryAllowed ? "allowed" : "prohibited")
       << " counter=" << counter << " sams=" << s.samSockets << " serial=" << s.serialNumber;
   return out.str();
@@ -72,14 +72,14 @@ ControlResult ApplyControl(DeviceModel& model, std::string_view line) {
     return {};
   }
   if (word == "bin") {
-    const auto spec = ParseBinSpec(arg);
-    if (!spec) return refuse("expects N or N/CAP");
-    s.binCount = spec->first;
-    if (spec->second) s.binCapacity = *spec->second;
+    const auto fill = ParseBinFill(arg);
+    if (!fill) return refuse("expects N or N/CAP");
+    s.binCount = fill->first;
+    if (fill->second) s.binCapacity = *fill->second;
     return {};
   }
   if (word == "card") {
-    const auto card = ParseCardSpec(arg);
+    const auto card = ParseCard(arg);
     if (!card) return refuse("expects CONTACT/CONTACTLESS");
     s.stackerCard = *card;
     if (s.channelCard) s.channelCard = *card;

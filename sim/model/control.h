@@ -33,7 +33,7 @@ ControlResult ApplyControl(DeviceModel& model, std::string_view line);
 std::string StateLine(const DeviceModel& model);
 
 // "N" or "N/CAP", non-negative numbers.
-std::optional<std::pair<int, std::optional<int>>> ParseBinSpec(std::string_view text);
+std::optional<std::pair<int, std::optional<int>>> ParseBinFill(std::string_view text);
 // A non-negative decimal number that fits an int.
 std::optional<int> ParseCount(std::string_view text);
 

@@ -115,16 +115,16 @@ class SimLineTest : public QObject {
     QVERIFY(ApplyControl(model, "fault no-ack\r").ok);
     QCOMPARE(model.fault(), kdx::sim::Fault::NoAck);
     QVERIFY(ApplyControl(model, "card sle4428/-").ok);
-    QCOMPARE(kdx::sim::CardSpecText(s.stackerCard), std::string("21/-"));
+    QCOMPARE(kdx::sim::CardText(s.stackerCard), std::string("21/-"));
     QVERIFY(ApplyControl(model, "card -/S70").ok);
-    QCOMPARE(kdx::sim::CardSpecText(s.stackerCard), std::string("-/11"));
+    QCOMPARE(kdx::sim::CardText(s.stackerCard), std::string("-/11"));
     QVERIFY(!ApplyControl(model, "insert").ok);  // entry prohibited
     s.entryAllowed = true;
     QVERIFY(ApplyControl(model, "insert").ok);
     QCOMPARE(s.position, kdx::sim::CardPosition::Front);
     QVERIFY(!ApplyControl(model, "insert").ok);  // the channel is taken
     QVERIFY(ApplyControl(model, "card 31/12").ok);
-    QCOMPARE(kdx::sim::CardSpecText(*s.channelCard), std::string("31/12"));
+    QCOMPARE(kdx::sim::CardText(*s.channelCard), std::string("31/12"));
     QVERIFY(ApplyControl(model, "take").ok);
     QVERIFY(!s.cardInChannel());
     QVERIFY(ApplyControl(model, "sams 5").ok);
