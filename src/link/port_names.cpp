@@ -9,7 +9,9 @@ std::string ResolvePortPath(int port) {
 #ifdef _WIN32
   return name;
 #else
-  if (const char* path = std::getenv(("KDX846_" + name).c_str()); path && *path) return path;
+  const std::string variable = "KDX846_" + name;
+  if (const char* path = std::getenv(variable.c_str()); path != nullptr && *path != '\0')
+    return path;
   return "/dev/ttyS" + std::to_string(port - 1);
 #endif
 }

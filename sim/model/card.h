@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kdx::sim {
+
+// The chip a card carries on its contacts, by the type code the IC card type
+// detection reports ("10" T=0 CPU ... "38" 24C256).
+struct ContactFace {
+  std::string typeCode;
+  bool operator==(const ContactFace&) const = default;
+};
+
+// The chip a card carries for the RF station, by the type code the RF card
+// type detection reports ("10" S50, "11" S70, "12" Ultralight, "20" Type A
+// CPU, "30" Type B CPU).
+struct ContactlessFace {
+  std::string typeCode;
+  bool operator==(const ContactlessFace&) const = default;
+};
+
+// One simulated card. Either face may be absent (a plain plastic card has
+// neither). The card families add their memory and behaviour to the faces.
+struct Card {
+  std::optional<ContactFace> contact;
+  std::optional<ContactlessFace> contactless;
+
+  bool operator==(const Card&) const = default;
+};
+
+// Parses "CONTACT/CONTACTLESS": each side is a two-digit type code, a name
+// ("sle4442", "24c02", "t0cpu", "s50", "ultralight", "typea", ...) or "-"
+// for an absent face. Empty optional when the text is not understood.
+std::optional<Card> ParseCard(std::string_view text);
+
+// The card as "CONTACT/CONTACTLESS" with type codes and "-" for absent faces.
+std::string CardText(const Card& card);
+
+// True for the type codes the IC and the RF detection tables know.
+bool IsKnownContactCode(std::string_view code);
+bool IsKnownContactlessCode(std::string_view code);
+
+}  // namespace kdx::sim

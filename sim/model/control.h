@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "model/device_model.h"
+
+namespace kdx::sim {
+
+// The simulator's control lines, read by kdx846-sim on standard input and
+// usable from tests:
+//   fault MODE            switch a fault mode (off, nak, no-ack, ...)
+//   stacker N             cards in the stacker
+//   bin N | bin N/CAP     cards in the error bin (and its capacity)
+//   card CONTACT/CONTACTLESS
+//                         the kind of card in the stacker; a card in the
+//                         channel is swapped for one of this kind
+//   insert                push a card in at the front (when entry is allowed)
+//   take                  take away the card at the front gate
+//   latency MS            the device's answer delay
+//   sams N                SAM sockets the configuration reports
+//   state                 the whole state in one line
+struct ControlResult {
+  bool ok = true;
+  std::string output;  // a line to print (state, or what went wrong)
+};
+
+ControlResult ApplyControl(DeviceModel& model, std::string_view line);
+
+// The state in one line of key=value words.
+std::string StateLine(const DeviceModel& model);
+
+// "N" or "N/CAP", non-negative numbers.
+std::optional<std::pair<int, std::optional<int>>> ParseBinFill(std::string_view text);
+// A non-negative decimal number that fits an int.
+std::optional<int> ParseCount(std::string_view text);
+
+}  // namespace kdx::sim

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kdx::sim {
+
+// What kdx846-sim was asked to do on its command line.
+struct ToolOptions {
+  std::string linkPath;
+  int address = 0;
+  std::optional<int> baud;  // answer only at this rate; any rate when absent
+  // Initial state as control lines ("stacker 5", "fault silent", ...), applied
+  // in order before serving.
+  std::vector<std::string> controls;
+  bool help = false;
+};
+
+// Parses argv; on a mistake returns nothing and says why in `error`.
+std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args,
+                                            std::string& error);
+
+const char* ToolUsage();
+
+}  // namespace kdx::sim
