@@ -96,13 +96,6 @@ class DeviceCounterTest : public QObject {
       QCOMPARE(h.monitor.text(), std::string(record ? "earlier\r\n\r\n" : "\r\n"));
     }
   }
-
-  void padCounter() {
-    QCOMPARE(PadCounter("0"), std::optional<std::string>("000"));
-    QCOMPARE(PadCounter("99"), std::optional<std::string>("099"));
-    QCOMPARE(PadCounter("0000"), std::nullopt);
-    QCOMPARE(PadCounter("1.5"), std::nullopt);
-  }
 };
 
 QTEST_GUILESS_MAIN(DeviceCounterTest)

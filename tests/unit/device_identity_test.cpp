@@ -35,20 +35,6 @@ class DeviceIdentityTest : public QObject {
     QVERIFY(h.messages.boxes.empty());
   }
 
-  void trimBlanks_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("trimmed");
-    QTest::newRow("none") << "A1" << "A1";
-    QTest::newRow("both ends") << "  A 1  " << "A 1";
-    QTest::newRow("only blanks") << "   " << "";
-    QTest::newRow("empty") << "" << "";
-  }
-  void trimBlanks() {
-    QFETCH(QString, text);
-    QFETCH(QString, trimmed);
-    QCOMPARE(QString::fromStdString(TrimBlanks(text.toStdString())), trimmed);
-  }
-
   void configurationTexts_data() {
     QTest::addColumn<QString>("record");  // '.' for a byte the reply did not carry
     QTest::addColumn<QStringList>("lines");
@@ -78,6 +64,11 @@ class DeviceIdentityTest : public QObject {
                        "RS-232 Interface", "No IC Card Read/Write Module",
                        "No RF Card Read/Write Module", "Support for one SAM card operation",
                        "Rub card issuer Components"};
+    QTest::newRow("SAM two") << "7000ER0020"
+        << QStringList{"KDX-846", "000", "Supports RF and contactless IC card Read/Write",
+                       "RS-232 Interface", "No IC Card Read/Write Module",
+                       "No RF Card Read/Write Module", "Support two SAM card operation",
+                       "Rub card issuer Components"};
     QTest::newRow("four bytes") << "7V1......."
         << QStringList{"KDX-846", "V1", "", "", "", "", "", ""};
   }
@@ -87,11 +78,6 @@ class DeviceIdentityTest : public QObject {
     ConfigurationRecord r = Record(record.toStdString());
     for (auto& b : r) if (b == '.') b = 0;
     QCOMPARE(Lines(ConfigurationValueTexts(r)), lines);
-  }
-
-  void configurationSamTwo() {
-    QCOMPARE(ConfigurationValueTexts(Record("7000ER0020"))[6],
-             std::string("Support two SAM card operation"));
   }
 
   void configurationReplyFillsTheRecord_data() {
@@ -116,14 +102,6 @@ class DeviceIdentityTest : public QObject {
     QCOMPARE(h.state.configuration, expected);
     QCOMPARE(views.configurations.size(), std::size_t{1});
     QCOMPARE(Lines(views.configurations[0]), Lines(ConfigurationValueTexts(expected)));
-  }
-
-  void configurationLineTable() {
-    QCOMPARE(kConfigurationLines.size(), std::size_t{8});
-    for (std::size_t i = 0; i < kConfigurationLines.size(); ++i) {
-      QCOMPARE(kConfigurationLines[i].valueLabel, "Label1" + std::to_string(i));
-    }
-    QCOMPARE(kConfigurationLines[0].caption, std::string_view("Card machiner identifies words"));
   }
 };
 

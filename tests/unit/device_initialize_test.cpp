@@ -74,20 +74,6 @@ class DeviceInitializeTest : public QObject {
     QCOMPARE(QString::fromStdString(h.monitor.text()), monitor);
     QCOMPARE(int{h.state.initializeCode}, choice);
   }
-
-  // The option table is what the dialog lists and what goes on the line.
-  void optionTable() {
-    QCOMPARE(kInitializeOptions.size(), std::size_t{6});
-    std::string codes;
-    for (const auto& o : kInitializeOptions) codes += char(o.code);
-    QCOMPARE(codes, std::string("013457"));
-    QCOMPARE(kInitializeOptions[2].caption, std::string_view("Only initialinze, retain the card inside"));
-    QCOMPARE(kInitializeOptions[5].caption,
-             std::string_view("If card is in, retain the card inside  and counter will work."));
-    QVERIFY(!IsInitializeCode(0));
-    QVERIFY(!IsInitializeCode('2'));
-    QVERIFY(IsInitializeCode('7'));
-  }
 };
 
 QTEST_GUILESS_MAIN(DeviceInitializeTest)

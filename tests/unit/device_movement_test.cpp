@@ -51,39 +51,9 @@ class DeviceMovementTest : public QObject {
     QCOMPARE(h.messages.boxes[0].icon, Icon::Information);
   }
 
-  void tableOrderAndLookup() {
-    const char* order[] = {"MoveCardToFront1Btn", "MoveCardToFront2Btn", "MoveCardToRFBtn",
-                           "MoveCardToICCBtn",    "MoveCardToRecycleBinBtn", "AllCardInBtn",
-                           "NoCardInBtn"};
-    for (std::size_t i = 0; i < kMoveCommands.size(); ++i) {
-      QCOMPARE(kMoveCommands[i].button, std::string_view(order[i]));
-      QCOMPARE(FindMoveCommand(order[i]), &kMoveCommands[i]);
-    }
+  void unknownButtonHasNoRow() {
     QCOMPARE(FindMoveCommand("CardStatusBtn"), nullptr);
     QCOMPARE(FindMoveCommand(""), nullptr);
-  }
-
-  void twoPressesWithoutRecordKeepOnlyTheSecond() {
-    LinkHarness h;
-    AnswerEveryCommand(h, "P29000");
-    RunMoveCommand(h.session, kMoveCommands[0]);
-    AnswerEveryCommand(h, "P30000");
-    RunMoveCommand(h.session, kMoveCommands[5]);
-    QCOMPARE(h.monitor.text(),
-             ExchangeText(Hex("F2 00 00 03 43 33 30 03 B2"), ReplyFrame("P30000")));
-    QCOMPARE(h.messages.boxes.size(), std::size_t{2});
-  }
-
-  void twoPressesWithRecordKeepBoth() {
-    LinkHarness h;
-    h.monitor.setRecord(true);
-    AnswerEveryCommand(h, "P29000");
-    RunMoveCommand(h.session, kMoveCommands[0]);
-    AnswerEveryCommand(h, "P30000");
-    RunMoveCommand(h.session, kMoveCommands[5]);
-    QCOMPARE(h.monitor.text(),
-             ExchangeText(Hex("F2 00 00 03 43 32 39 03 BA"), ReplyFrame("P29000")) +
-                 ExchangeText(Hex("F2 00 00 03 43 33 30 03 B2"), ReplyFrame("P30000")));
   }
 
   // A reply that is neither "P" nor "N" shows nothing.

@@ -151,34 +151,6 @@ class DeviceSequenceTest : public QObject {
     QCOMPARE(r.h.monitor.text(), CommandMonitorLine(r.op.frame) + "SD: 04\r\n\r\n");
     QCOMPARE(r.h.clock.nowMs(), std::int64_t{12000});
   }
-
-  void unitNotDetectedIsTheOnlyBox_data() { AddOperationRows(); }
-  void unitNotDetectedIsTheOnlyBox() {
-    QFETCH(int, op);
-    Run r(op);
-    r.h.line.onWrite = [&r](int, const Bytes& bytes) {
-      if (bytes[0] == kStx) r.h.line.deliverIn(5, {kNak});
-    };
-    QCOMPARE(r.go(), CommandOutcome::Failed);
-    QCOMPARE(r.h.messages.boxes.size(), std::size_t{1});
-    QCOMPARE(r.h.messages.boxes[0].text, std::string(kUnitNotDetected));
-    QCOMPARE(r.views.dialogsShown(), 0);
-    // The failure's own CR LF, then the operation's.
-    QCOMPARE(r.h.monitor.text(), CommandMonitorLine(r.op.frame) + "RD: 15\r\n\r\n\r\n");
-  }
-
-  void addressComesFromTheAddressText_data() { AddOperationRows(); }
-  void addressComesFromTheAddressText() {
-    QFETCH(int, op);
-    Run r(op);
-    r.h.state.addressText = "A";
-    AnswerEveryCommand(r.h, r.op.positive, 0x0A);
-    QCOMPARE(r.go(), CommandOutcome::Positive);
-    Bytes expected = r.op.frame;
-    expected[1] = 0x0A;
-    expected.back() ^= 0x0A;
-    QCOMPARE(SentCommands(r.h), std::vector<Bytes>{expected});
-  }
 };
 
 QTEST_GUILESS_MAIN(DeviceSequenceTest)

@@ -119,18 +119,6 @@ class DeviceStatusTest : public QObject {
     QVERIFY(views.sensors.empty());
     QCOMPARE(h.messages.boxes.at(0).text, std::string("Card jam"));
   }
-
-  void sensorStateTexts() {
-    QCOMPARE(SensorStateText(SensorStateOf('1')), std::string_view("On"));
-    QCOMPARE(SensorStateText(SensorStateOf('0')), std::string_view("Off"));
-    for (std::uint8_t v : {std::uint8_t{0}, std::uint8_t{1}, std::uint8_t{'2'}, std::uint8_t{' '}}) {
-      QCOMPARE(SensorStateOf(v), SensorState::Unknown);
-    }
-    QCOMPARE(SensorStateText(SensorState::Unknown), std::string_view(""));
-    QCOMPARE(kSensorLines[2].captionLabel, std::string_view("Labe2"));
-    QCOMPARE(kSensorLines[11].caption, std::string_view("Sensor KS2 (KS2)"));
-    QCOMPARE(kSensorLines[11].stateLabel, std::string_view("Label21"));
-  }
 };
 
 QTEST_GUILESS_MAIN(DeviceStatusTest)
