@@ -40,8 +40,7 @@ CommandOutcome RunInitializeCounter(Session& session, CounterField& field) {
   const auto outcome =
       Transact(session, kCounterCommand, kSetCounterParameter, TextToBytes(*digits), reply);
   if (outcome == CommandOutcome::Positive) {
-    session.messages.show("InitializeI Counter", "InitializeI Counter Success",
-                          Icon::Information);
+    session.messages.show("InitializeI Counter", "InitializeI Counter Success", Icon::Information);
   }
   session.monitor.epilogue();
   return outcome;

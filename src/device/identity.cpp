@@ -103,11 +103,10 @@ std::string TrimBlanks(std::string_view text) {
 
 CommandOutcome RunReadSerialNumber(Session& session, SerialNumberView& view) {
   const std::uint8_t data[] = {kReadSerialData};
-  return RunCommand(session, kReadSerialCommand, '0', data,
-                    [&session, &view](const Reply& reply) {
-                      session.state.serialNumber = reply.dataText();
-                      view.showSerialNumber(TrimBlanks(session.state.serialNumber));
-                    });
+  return RunCommand(session, kReadSerialCommand, '0', data, [&session, &view](const Reply& reply) {
+    session.state.serialNumber = reply.dataText();
+    view.showSerialNumber(TrimBlanks(session.state.serialNumber));
+  });
 }
 
 ConfigurationTexts ConfigurationValueTexts(const ConfigurationRecord& record) {

@@ -64,14 +64,13 @@ std::string CardStatusMessage(std::uint8_t st0, std::uint8_t st1, std::uint8_t s
 }
 
 CommandOutcome RunCardStatus(Session& session) {
-  return RunCommand(session, kStatusCommand, kCardStatusParameter, {},
-                    [&session](const Reply& reply) {
-                      session.messages.show("Card Status",
-                                            CardStatusMessage(StatusByte(reply, 0),
-                                                              StatusByte(reply, 1),
-                                                              StatusByte(reply, 2)),
-                                            Icon::Information);
-                    });
+  return RunCommand(
+      session, kStatusCommand, kCardStatusParameter, {}, [&session](const Reply& reply) {
+        session.messages.show(
+            "Card Status",
+            CardStatusMessage(StatusByte(reply, 0), StatusByte(reply, 1), StatusByte(reply, 2)),
+            Icon::Information);
+      });
 }
 
 SensorState SensorStateOf(std::uint8_t value) {

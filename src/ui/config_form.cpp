@@ -32,8 +32,7 @@ ConfigForm::ConfigForm(const ConfigurationTexts& values, QWidget* parent) : QDia
   ok_ = new QPushButton("OK", this);
   SetControlName(*ok_, "Command1");
   ok_->setDefault(true);
-  layout->addWidget(ok_, static_cast<int>(kConfigurationLines.size()), 0, 1, 2,
-                    Qt::AlignHCenter);
+  layout->addWidget(ok_, static_cast<int>(kConfigurationLines.size()), 0, 1, 2, Qt::AlignHCenter);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
 }
 

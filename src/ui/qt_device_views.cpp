@@ -29,8 +29,12 @@ void QtDeviceViews::showConfiguration(const ConfigurationTexts& values) {
   execDialog(form);
 }
 
-std::string QtCounterField::text() const { return edit_.text().toLatin1().toStdString(); }
+std::string QtCounterField::text() const {
+  return edit_.text().toLatin1().toStdString();
+}
 
-void QtCounterField::setText(std::string_view text) { edit_.setText(FromDevice(text)); }
+void QtCounterField::setText(std::string_view text) {
+  edit_.setText(FromDevice(text));
+}
 
 }  // namespace kdx::ui

@@ -13,7 +13,9 @@ class DeviceCounterTest : public QObject {
     FakeCounterField field;
     field.value = "999";
     std::string atSend = "unset";
-    AnswerEveryCommand(h, "P\xA5" "0000123");
+    AnswerEveryCommand(h,
+                       "P\xA5"
+                       "0000123");
     auto answer = h.line.onWrite;
     h.line.onWrite = [&](int index, const Bytes& bytes) {
       if (index == 0) atSend = field.value;
@@ -39,7 +41,10 @@ class DeviceCounterTest : public QObject {
     LinkHarness h;
     FakeCounterField field;
     field.value = "042";
-    if (negative) AnswerEveryCommand(h, "N\xA5" "050");
+    if (negative)
+      AnswerEveryCommand(h,
+                         "N\xA5"
+                         "050");
     RunReadCounter(h.session, field);
     QCOMPARE(field.value, std::string(""));
     for (const auto& box : h.messages.boxes) QVERIFY(box.title != "Read Counter");
@@ -49,10 +54,18 @@ class DeviceCounterTest : public QObject {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("padded");
     QTest::addColumn<QString>("frame");
-    QTest::newRow("one digit") << "7" << "007" << "F2 00 00 06 43 A5 31 30 30 37 03 17";
-    QTest::newRow("empty") << "" << "000" << "F2 00 00 06 43 A5 31 30 30 30 03 10";
-    QTest::newRow("two digits") << "12" << "012" << "F2 00 00 06 43 A5 31 30 31 32 03 13";
-    QTest::newRow("three digits") << "905" << "905" << "F2 00 00 06 43 A5 31 39 30 35 03 1C";
+    QTest::newRow("one digit") << "7"
+                               << "007"
+                               << "F2 00 00 06 43 A5 31 30 30 37 03 17";
+    QTest::newRow("empty") << ""
+                           << "000"
+                           << "F2 00 00 06 43 A5 31 30 30 30 03 10";
+    QTest::newRow("two digits") << "12"
+                                << "012"
+                                << "F2 00 00 06 43 A5 31 30 31 32 03 13";
+    QTest::newRow("three digits") << "905"
+                                  << "905"
+                                  << "F2 00 00 06 43 A5 31 39 30 35 03 1C";
   }
   void setCounterPadsAndSends() {
     QFETCH(QString, field);
@@ -61,7 +74,9 @@ class DeviceCounterTest : public QObject {
     LinkHarness h;
     FakeCounterField f;
     f.value = field.toStdString();
-    AnswerEveryCommand(h, "P\xA5" "1000");
+    AnswerEveryCommand(h,
+                       "P\xA5"
+                       "1000");
     QCOMPARE(RunInitializeCounter(h.session, f), CommandOutcome::Positive);
     QCOMPARE(QString::fromStdString(f.value), padded);
     QCOMPARE(SentCommands(h), std::vector<Bytes>{Hex(frame.toStdString())});
@@ -85,7 +100,9 @@ class DeviceCounterTest : public QObject {
       f.value = field.toStdString();
       h.monitor.append("earlier\r\n");
       h.monitor.setRecord(record);
-      AnswerEveryCommand(h, "P\xA5" "1000");
+      AnswerEveryCommand(h,
+                         "P\xA5"
+                         "1000");
       QCOMPARE(RunInitializeCounter(h.session, f), CommandOutcome::NotSent);
       QVERIFY(h.line.writes().empty());
       QCOMPARE(QString::fromStdString(f.value), field);  // not rewritten

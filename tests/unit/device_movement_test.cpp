@@ -14,23 +14,34 @@ class DeviceMovementTest : public QObject {
     QTest::addColumn<QString>("frame");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
-    QTest::newRow("front") << "MoveCardToFront1Btn" << "F2 00 00 03 43 32 39 03 BA"
-        << "Move card to the front" << "Move card to the front success";
-    QTest::newRow("front, hold") << "MoveCardToFront2Btn" << "F2 00 00 03 43 32 30 03 B3"
-        << "Move card to the front with hold card"
-        << "Move card to the front with hold card success";
-    QTest::newRow("RF") << "MoveCardToRFBtn" << "F2 00 00 03 43 32 32 03 B1"
-        << "Move card to RF card operation position"
-        << "Move card to RF card operation position success";
-    QTest::newRow("IC") << "MoveCardToICCBtn" << "F2 00 00 03 43 32 31 03 B2"
-        << "Move card to IC card operation position"
-        << "Move card to IC card operation position success";
-    QTest::newRow("error bin") << "MoveCardToRecycleBinBtn" << "F2 00 00 03 43 32 33 03 B0"
-        << "Move card to the error card bin" << "Move card to the error card bin success";
-    QTest::newRow("allowed") << "AllCardInBtn" << "F2 00 00 03 43 33 30 03 B2" << "Allowed"
-        << "Allowed success";
-    QTest::newRow("prohibition") << "NoCardInBtn" << "F2 00 00 03 43 33 31 03 B3"
-        << "Prohibition" << "Prohibition success";
+    QTest::newRow("front") << "MoveCardToFront1Btn"
+                           << "F2 00 00 03 43 32 39 03 BA"
+                           << "Move card to the front"
+                           << "Move card to the front success";
+    QTest::newRow("front, hold") << "MoveCardToFront2Btn"
+                                 << "F2 00 00 03 43 32 30 03 B3"
+                                 << "Move card to the front with hold card"
+                                 << "Move card to the front with hold card success";
+    QTest::newRow("RF") << "MoveCardToRFBtn"
+                        << "F2 00 00 03 43 32 32 03 B1"
+                        << "Move card to RF card operation position"
+                        << "Move card to RF card operation position success";
+    QTest::newRow("IC") << "MoveCardToICCBtn"
+                        << "F2 00 00 03 43 32 31 03 B2"
+                        << "Move card to IC card operation position"
+                        << "Move card to IC card operation position success";
+    QTest::newRow("error bin") << "MoveCardToRecycleBinBtn"
+                               << "F2 00 00 03 43 32 33 03 B0"
+                               << "Move card to the error card bin"
+                               << "Move card to the error card bin success";
+    QTest::newRow("allowed") << "AllCardInBtn"
+                             << "F2 00 00 03 43 33 30 03 B2"
+                             << "Allowed"
+                             << "Allowed success";
+    QTest::newRow("prohibition") << "NoCardInBtn"
+                                 << "F2 00 00 03 43 33 31 03 B3"
+                                 << "Prohibition"
+                                 << "Prohibition success";
   }
   void buttonSendsItsRowAndConfirms() {
     QFETCH(QString, button);
@@ -41,8 +52,8 @@ class DeviceMovementTest : public QObject {
     QVERIFY(row != nullptr);
     LinkHarness h;
     // Status bytes and data of the reply are not shown anywhere but the monitor.
-    AnswerEveryCommand(h, std::string("P") + char(row->command) + char(row->parameter) +
-                              "210EXTRA");
+    AnswerEveryCommand(h,
+                       std::string("P") + char(row->command) + char(row->parameter) + "210EXTRA");
     QCOMPARE(RunMoveCommand(h.session, *row), CommandOutcome::Positive);
     QCOMPARE(SentCommands(h), std::vector<Bytes>{Hex(frame.toStdString())});
     QCOMPARE(h.messages.boxes.size(), std::size_t{1});

@@ -2,7 +2,6 @@
 // prologue, the exchange, negative replies, link failures and the closing
 // CR LF, run for each operation from one table.
 #include <QtTest>
-
 #include <functional>
 
 #include "device/card_movement.h"
@@ -17,8 +16,8 @@ namespace {
 struct Operation {
   const char* name;
   std::function<CommandOutcome(Session&, FakeDeviceViews&, FakeCounterField&)> run;
-  Bytes frame;            // what goes on the line at address 0
-  std::string positive;   // a positive reply's text
+  Bytes frame;           // what goes on the line at address 0
+  std::string positive;  // a positive reply's text
 };
 
 std::vector<Operation> Operations() {
@@ -28,13 +27,15 @@ std::vector<Operation> Operations() {
     };
   };
   return {
-      {"initialize", [](Session& s, FakeDeviceViews& v, FakeCounterField&) {
-         return RunInitialize(s, v); }, Hex("F2 00 00 03 43 30 30 03 B1"), "P00000"},
-      {"card status", [](Session& s, FakeDeviceViews&, FakeCounterField&) {
-         return RunCardStatus(s); }, Hex("F2 00 00 03 43 31 30 03 B0"), "P10000"},
-      {"sensor status", [](Session& s, FakeDeviceViews& v, FakeCounterField&) {
-         return RunSensorStatus(s, v); }, Hex("F2 00 00 03 43 31 31 03 B1"),
-       "P11000000000000000"},
+      {"initialize",
+       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunInitialize(s, v); },
+       Hex("F2 00 00 03 43 30 30 03 B1"), "P00000"},
+      {"card status",
+       [](Session& s, FakeDeviceViews&, FakeCounterField&) { return RunCardStatus(s); },
+       Hex("F2 00 00 03 43 31 30 03 B0"), "P10000"},
+      {"sensor status",
+       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunSensorStatus(s, v); },
+       Hex("F2 00 00 03 43 31 31 03 B1"), "P11000000000000000"},
       {"front", move("MoveCardToFront1Btn"), Hex("F2 00 00 03 43 32 39 03 BA"), "P29000"},
       {"front hold", move("MoveCardToFront2Btn"), Hex("F2 00 00 03 43 32 30 03 B3"), "P20000"},
       {"RF position", move("MoveCardToRFBtn"), Hex("F2 00 00 03 43 32 32 03 B1"), "P22000"},
@@ -42,17 +43,27 @@ std::vector<Operation> Operations() {
       {"error bin", move("MoveCardToRecycleBinBtn"), Hex("F2 00 00 03 43 32 33 03 B0"), "P23000"},
       {"allowed", move("AllCardInBtn"), Hex("F2 00 00 03 43 33 30 03 B2"), "P30000"},
       {"prohibition", move("NoCardInBtn"), Hex("F2 00 00 03 43 33 31 03 B3"), "P31000"},
-      {"read SN", [](Session& s, FakeDeviceViews& v, FakeCounterField&) {
-         return RunReadSerialNumber(s, v); }, Hex("F2 00 00 04 43 A2 30 12 03 36"),
-       "P\xA2" "0000SN"},
-      {"configuration", [](Session& s, FakeDeviceViews& v, FakeCounterField&) {
-         return RunReadConfiguration(s, v); }, Hex("F2 00 00 03 43 A3 30 03 22"),
-       "P\xA3" "0000" "7123ER2231"},
-      {"read counter", [](Session& s, FakeDeviceViews&, FakeCounterField& f) {
-         return RunReadCounter(s, f); }, Hex("F2 00 00 03 43 A5 30 03 24"), "P\xA5" "0000012"},
-      {"set counter", [](Session& s, FakeDeviceViews&, FakeCounterField& f) {
-         return RunInitializeCounter(s, f); }, Hex("F2 00 00 06 43 A5 31 30 30 30 03 10"),
-       "P\xA5" "1000"},
+      {"read SN",
+       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunReadSerialNumber(s, v); },
+       Hex("F2 00 00 04 43 A2 30 12 03 36"),
+       "P\xA2"
+       "0000SN"},
+      {"configuration",
+       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunReadConfiguration(s, v); },
+       Hex("F2 00 00 03 43 A3 30 03 22"),
+       "P\xA3"
+       "0000"
+       "7123ER2231"},
+      {"read counter",
+       [](Session& s, FakeDeviceViews&, FakeCounterField& f) { return RunReadCounter(s, f); },
+       Hex("F2 00 00 03 43 A5 30 03 24"),
+       "P\xA5"
+       "0000012"},
+      {"set counter",
+       [](Session& s, FakeDeviceViews&, FakeCounterField& f) { return RunInitializeCounter(s, f); },
+       Hex("F2 00 00 06 43 A5 31 30 30 30 03 10"),
+       "P\xA5"
+       "1000"},
   };
 }
 

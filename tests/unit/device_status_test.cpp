@@ -32,18 +32,23 @@ class DeviceStatusTest : public QObject {
   void cardStatusSentences_data() {
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("text");
-    QTest::newRow("empty channel") << "000"
+    QTest::newRow("empty channel")
+        << "000"
         << "Card Status Success\r\nNo card in card channel\r\nNo card in stacker\r\n"
            "The error card bin is not full";
-    QTest::newRow("front, lack, full") << "111"
+    QTest::newRow("front, lack, full")
+        << "111"
         << "Card Status Success\r\nThere is card at front side\r\nLack of card in stacker\r\n"
            "The error card bin is full";
-    QTest::newRow("operation position, enough") << "220"
+    QTest::newRow("operation position, enough")
+        << "220"
         << "Card Status Success\r\nThere is card at RF/IC card operation position\r\n"
            "Enough cards in stacker\r\nThe error card bin is not full";
-    QTest::newRow("unknown position") << "321"
+    QTest::newRow("unknown position")
+        << "321"
         << "Card Status Success\r\n\r\nEnough cards in stacker\r\nThe error card bin is full";
-    QTest::newRow("unknown stacker and bin") << "132"
+    QTest::newRow("unknown stacker and bin")
+        << "132"
         << "Card Status Success\r\nThere is card at front side\r\n\r\n";
   }
   void cardStatusSentences() {
@@ -74,11 +79,16 @@ class DeviceStatusTest : public QObject {
   void sensorReplyFillsTheStates_data() {
     QTest::addColumn<QString>("data");
     QTest::addColumn<QString>("states");  // '.' for unknown
-    QTest::newRow("twelve") << "101100111000" << "101100111000";
-    QTest::newRow("more than twelve") << "11111111111100" << "111111111111";
-    QTest::newRow("unknown bytes kept") << "10x1 0100110" << "10x1 0100110";
-    QTest::newRow("five") << "10110" << "10110.......";
-    QTest::newRow("none") << "" << "............";
+    QTest::newRow("twelve") << "101100111000"
+                            << "101100111000";
+    QTest::newRow("more than twelve") << "11111111111100"
+                                      << "111111111111";
+    QTest::newRow("unknown bytes kept") << "10x1 0100110"
+                                        << "10x1 0100110";
+    QTest::newRow("five") << "10110"
+                          << "10110.......";
+    QTest::newRow("none") << ""
+                          << "............";
   }
   void sensorReplyFillsTheStates() {
     QFETCH(QString, data);

@@ -123,18 +123,19 @@ class DeviceDialogsTest : public QObject {
   }
 
   void sensorStateForm() {
-    SensorStateForm form(States("10\0" "1 00001" "1x"));
+    SensorStateForm form(
+        States("10\0"
+               "1 00001"
+               "1x"));
     QCOMPARE(form.objectName(), QString("SensorStateForm"));
     QCOMPARE(form.windowTitle(), QString("Auto test the status of the sensor"));
-    const QStringList captionNames{"Label0", "Label1", "Labe2", "Label3", "Label4", "Label5",
-                                   "Label6", "Label7", "Label8", "Label9", "Label111",
-                                   "Label1112"};
-    const QStringList captions{"Sensor 1 (PSS1)", "Sensor 2 (PSS2)", "Sensor 3 (PSS3)",
-                               "Sensor 4 (PSS4)", "Sensor 5 (PSS5)", "Sensor 6 (PSS6)",
-                               "Sensor 7 (PSS7)", "Sensor 8 (PSS8)", "Sensor 9 (PSS9)",
+    const QStringList captionNames{"Label0", "Label1", "Labe2",  "Label3", "Label4",   "Label5",
+                                   "Label6", "Label7", "Label8", "Label9", "Label111", "Label1112"};
+    const QStringList captions{"Sensor 1 (PSS1)",   "Sensor 2 (PSS2)",  "Sensor 3 (PSS3)",
+                               "Sensor 4 (PSS4)",   "Sensor 5 (PSS5)",  "Sensor 6 (PSS6)",
+                               "Sensor 7 (PSS7)",   "Sensor 8 (PSS8)",  "Sensor 9 (PSS9)",
                                "Sensor 10 (PSS10)", "Sensor KS1 (KS1)", "Sensor KS2 (KS2)"};
-    const QStringList texts{"On", "Off", "", "On", "", "Off", "Off", "Off",
-                            "Off", "On", "On", ""};
+    const QStringList texts{"On", "Off", "", "On", "", "Off", "Off", "Off", "Off", "On", "On", ""};
     const QColor normal = QLabel().palette().color(QPalette::WindowText);
     QVERIFY(normal != QColor(255, 0, 0));
     QCOMPARE(form.findChildren<QLabel*>().size(), qsizetype{24});
@@ -170,18 +171,26 @@ class DeviceDialogsTest : public QObject {
   }
 
   void configForm() {
-    const ConfigurationTexts values = ConfigurationValueTexts(
-        {'7', 'V', '1', '2', 'E', 'X', '2', '0', '3', '1'});
+    const ConfigurationTexts values =
+        ConfigurationValueTexts({'7', 'V', '1', '2', 'E', 'X', '2', '0', '3', '1'});
     ConfigForm form(values);
     QCOMPARE(form.objectName(), QString("ConfigForm"));
     QCOMPARE(form.windowTitle(), QString("Card machine configuration information"));
-    const QStringList captions{"Card machiner identifies words", "Software code",
-                               "Support the type of card operation", "Communication Interface",
-                               "IC Card Module Type", "RF Card Module Type",
-                               "SAM Card Module Type", "Dispense card component type"};
-    const QStringList texts{"KDX-846", "V12", "Supports RF and contactless IC card Read/Write",
-                            "", "KDX Standard IC Card Read/Write Module",
-                            "No RF Card Read/Write Module", "Support three SAM card operation",
+    const QStringList captions{"Card machiner identifies words",
+                               "Software code",
+                               "Support the type of card operation",
+                               "Communication Interface",
+                               "IC Card Module Type",
+                               "RF Card Module Type",
+                               "SAM Card Module Type",
+                               "Dispense card component type"};
+    const QStringList texts{"KDX-846",
+                            "V12",
+                            "Supports RF and contactless IC card Read/Write",
+                            "",
+                            "KDX Standard IC Card Read/Write Module",
+                            "No RF Card Read/Write Module",
+                            "Support three SAM card operation",
                             "Drawing card issuer Components"};
     for (int i = 0; i < 8; ++i) {
       QCOMPARE(form.captionLabel(std::size_t(i))->text(), captions[i]);
@@ -236,7 +245,9 @@ class DeviceDialogsTest : public QObject {
   // From the button to the dialog: a sensor reply shown by the Qt adapter.
   void sensorStatusOpensTheDialog() {
     LinkHarness h;
-    AnswerEveryCommand(h, "P11000" "110000000001");
+    AnswerEveryCommand(h,
+                       "P11000"
+                       "110000000001");
     ScriptedViews views;
     QStringList shown;
     views.answer = [&shown](QDialog& dialog) {
@@ -247,8 +258,8 @@ class DeviceDialogsTest : public QObject {
       dialog.accept();
     };
     QCOMPARE(RunSensorStatus(h.session, views), CommandOutcome::Positive);
-    QCOMPARE(shown, (QStringList{"On", "On", "Off", "Off", "Off", "Off", "Off", "Off", "Off",
-                                 "Off", "Off", "On"}));
+    QCOMPARE(shown, (QStringList{"On", "On", "Off", "Off", "Off", "Off", "Off", "Off", "Off", "Off",
+                                 "Off", "On"}));
   }
 
   void serialAndConfigurationThroughTheAdapter() {
@@ -260,10 +271,15 @@ class DeviceDialogsTest : public QObject {
       if (auto* label = dialog.findChild<QLabel*>("Label13")) seen = label->text();
       dialog.accept();
     };
-    AnswerEveryCommand(h, "P\xA2" "000 SN-7 ");
+    AnswerEveryCommand(h,
+                       "P\xA2"
+                       "000 SN-7 ");
     RunReadSerialNumber(h.session, views);
     QCOMPARE(seen, QString("SN-7"));
-    AnswerEveryCommand(h, "P\xA3" "0000" "7123EU2231");
+    AnswerEveryCommand(h,
+                       "P\xA3"
+                       "0000"
+                       "7123EU2231");
     RunReadConfiguration(h.session, views);
     QCOMPARE(seen, QString("USB Interface"));
   }
@@ -274,10 +290,15 @@ class DeviceDialogsTest : public QObject {
     QtCounterField field(edit);
     LinkHarness h;
     edit.setText("7");
-    AnswerEveryCommand(h, "P\xA5" "1000");
+    AnswerEveryCommand(h,
+                       "P\xA5"
+                       "1000");
     QCOMPARE(RunInitializeCounter(h.session, field), CommandOutcome::Positive);
     QCOMPARE(edit.text(), QString("007"));
-    AnswerEveryCommand(h, "P\xA5" "0000" "123");
+    AnswerEveryCommand(h,
+                       "P\xA5"
+                       "0000"
+                       "123");
     QCOMPARE(RunReadCounter(h.session, field), CommandOutcome::Positive);
     QCOMPARE(edit.text(), QString("123"));
   }
