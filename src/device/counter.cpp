@@ -19,8 +19,15 @@ CommandOutcome RunReadCounter(Session& session, CounterField& field) {
   Reply reply;
   const auto outcome = Transact(session, kCounterCommand, kReadCounterParameter, {}, reply);
   if (outcome == CommandOutcome::Positive) {
-    field.setText(reply.dataText());
-    session.messages.show("Read Counter", "Read Counter Success", Icon::Information);
+    // The field holds at most three digits; a reply that does not fit is
+    // refused rather than shown cut short.
+    const std::string counter = reply.dataText();
+    if (PadCounter(counter)) {
+      field.setText(counter);
+      session.messages.show("Read Counter", "Read Counter Success", Icon::Information);
+    } else {
+      ShowCaution(session.messages, kCheckData);
+    }
   }
   session.monitor.epilogue();
   return outcome;

@@ -27,7 +27,9 @@ class CounterField {
 std::optional<std::string> PadCounter(std::string_view text);
 
 // "Read Counter": empties the field before sending; a positive reply's data,
-// as characters, fills it and "Read Counter Success" confirms it.
+// as characters, fills it and "Read Counter Success" confirms it. Data that is
+// not three decimal digits or fewer is refused with the data caution and the
+// field stays empty.
 CommandOutcome RunReadCounter(Session& session, CounterField& field);
 
 // "InitializeI Counter": pads the field to three digits, writes the padded

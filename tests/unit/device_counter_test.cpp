@@ -50,6 +50,28 @@ class DeviceCounterTest : public QObject {
     for (const auto& box : h.messages.boxes) QVERIFY(box.title != "Read Counter");
   }
 
+  // The field holds three digits; a reply it cannot hold is refused, not cut.
+  void readCounterRefusesDataTheFieldCannotHold_data() {
+    QTest::addColumn<QString>("data");
+    QTest::newRow("four digits") << "1234";
+    QTest::newRow("letters") << "1A";
+  }
+  void readCounterRefusesDataTheFieldCannotHold() {
+    QFETCH(QString, data);
+    LinkHarness h;
+    FakeCounterField field;
+    AnswerEveryCommand(h,
+                       "P\xA5"
+                       "0000" +
+                           data.toStdString());
+    QCOMPARE(RunReadCounter(h.session, field), CommandOutcome::Positive);
+    QCOMPARE(field.value, std::string(""));
+    QCOMPARE(h.messages.boxes.size(), std::size_t{1});
+    QCOMPARE(h.messages.boxes[0].title, std::string("Caution"));
+    QCOMPARE(h.messages.boxes[0].text, std::string("Error:Please Check The Data Effective"));
+    QVERIFY(h.monitor.text().ends_with("SD: 06\r\n\r\n"));
+  }
+
   void setCounterPadsAndSends_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("padded");
