@@ -94,7 +94,7 @@ std::string_view DispenserText(std::uint8_t value) {
 
 }  // namespace
 
-std::string TrimBlanks(std::string_view text) {
+std::string TrimmedSerialNumber(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};
   const auto last = text.find_last_not_of(' ');
@@ -105,7 +105,7 @@ CommandOutcome RunReadSerialNumber(Session& session, SerialNumberView& view) {
   const std::uint8_t data[] = {kReadSerialData};
   return RunCommand(session, kReadSerialCommand, '0', data, [&session, &view](const Reply& reply) {
     session.state.serialNumber = reply.dataText();
-    view.showSerialNumber(TrimBlanks(session.state.serialNumber));
+    view.showSerialNumber(TrimmedSerialNumber(session.state.serialNumber));
   });
 }
 

@@ -15,7 +15,7 @@ inline constexpr std::uint8_t kReadConfigurationCommand = 0xA3;
 inline constexpr std::uint8_t kReadSerialData = 0x12;
 
 // The serial number without leading and trailing blanks, as the dialog shows it.
-std::string TrimBlanks(std::string_view text);
+std::string TrimmedSerialNumber(std::string_view text);
 
 // Shows the serial number modally.
 class SerialNumberView {
