@@ -1,5 +1,7 @@
 #include "ui/qt_device_views.h"
 
+#include <QApplication>
+
 #include "ui/config_form.h"
 #include "ui/device_dialog_support.h"
 #include "ui/read_sn_form.h"
@@ -7,6 +9,14 @@
 #include "ui/sensor_state_form.h"
 
 namespace kdx::ui {
+
+int QtDeviceViews::execDialog(QDialog& dialog) {
+  const bool busy = QApplication::overrideCursor() != nullptr;
+  if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  const int result = dialog.exec();
+  if (busy) QApplication::restoreOverrideCursor();
+  return result;
+}
 
 std::uint8_t QtDeviceViews::chooseInitializeOption() {
   ResetOptionForm form(owner_);

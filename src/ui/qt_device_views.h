@@ -27,9 +27,10 @@ class QtDeviceViews : public InitializeView,
   void showConfiguration(const ConfigurationTexts& values) override;
 
  protected:
-  // Runs one dialog modally. Tests override it to inspect and answer the
-  // dialog instead of waiting for an operator.
-  virtual int execDialog(QDialog& dialog) { return dialog.exec(); }
+  // Runs one dialog modally, with the normal cursor even while an operation
+  // shows the busy one. Tests override it to inspect and answer the dialog
+  // instead of waiting for an operator.
+  virtual int execDialog(QDialog& dialog);
 
  private:
   QPointer<QWidget> owner_;

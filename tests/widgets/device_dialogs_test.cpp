@@ -222,9 +222,11 @@ class DeviceDialogsTest : public QObject {
     QCOMPARE(views.shown, 3);
   }
 
-  // The real modal run: the operator presses buttons while exec() waits.
+  // The real modal run: the operator presses buttons while exec() waits,
+  // with the normal cursor although the operation shows the busy one.
   void adapterRunsTheDialogModally() {
     QtDeviceViews views;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     // Should the dialog not be found, close whatever is modal rather than hang.
     QTimer rescue;
     rescue.setSingleShot(true);
@@ -236,10 +238,13 @@ class DeviceDialogsTest : public QObject {
       QWidget* modal = QApplication::activeModalWidget();
       QVERIFY(modal);
       QCOMPARE(modal->objectName(), QString("ResetOptionForm"));
+      QCOMPARE(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
       modal->findChild<QRadioButton*>("Option4")->click();
       modal->findChild<QPushButton*>("Command1")->click();
     });
     QCOMPARE(views.chooseInitializeOption(), std::uint8_t{'3'});
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QApplication::restoreOverrideCursor();
   }
 
   // From the button to the dialog: a sensor reply shown by the Qt adapter.
