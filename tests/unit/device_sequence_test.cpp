@@ -1,0 +1,168 @@
+// The sequence every device-management button shares: link check, monitor
+// prologue, the exchange, negative replies, link failures and the closing
+// CR LF, run for each operation from one table.
+#include <QtTest>
+#include <functional>
+
+#include "device/card_movement.h"
+#include "device_fakes.h"
+#include "link/reply_catalogue.h"
+
+using namespace kdx;
+using namespace kdx::test;
+
+namespace {
+
+struct Operation {
+  const char* name;
+  std::function<CommandOutcome(Session&, FakeDeviceViews&, FakeCounterField&)> run;
+  Bytes frame;           // what goes on the line at address 0
+  std::string positive;  // a positive reply's text
+};
+
+std::vector<Operation> Operations() {
+  auto move = [](const char* button) {
+    return [button](Session& s, FakeDeviceViews&, FakeCounterField&) {
+      return RunMoveCommand(s, *FindMoveCommand(button));
+    };
+  };
+  return {
+      {"initialize",
+       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunInitialize(s, v); },
+       Hex("F2 00 00 03 43 30 30 03 B1"), "P00000"},
+      {"card status",
+       [](Session& s, FakeDeviceViews&, FakeCounterField&) { return RunCardStatus(s); },
+       Hex("F2 00 00 03 43 31 30 03 B0"), "P10000"},
+      {"sensor status",
+       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunSensorStatus(s, v); },
+       Hex("F2 00 00 03 43 31 31 03 B1"), "P11000000000000000"},
+      {"front", move("MoveCardToFront1Btn"), Hex("F2 00 00 03 43 32 39 03 BA"), "P29000"},
+      {"front hold", move("MoveCardToFront2Btn"), Hex("F2 00 00 03 43 32 30 03 B3"), "P20000"},
+      {"RF position", move("MoveCardToRFBtn"), Hex("F2 00 00 03 43 32 32 03 B1"), "P22000"},
+      {"IC position", move("MoveCardToICCBtn"), Hex("F2 00 00 03 43 32 31 03 B2"), "P21000"},
+      {"error bin", move("MoveCardToRecycleBinBtn"), Hex("F2 00 00 03 43 32 33 03 B0"), "P23000"},
+      {"allowed", move("AllCardInBtn"), Hex("F2 00 00 03 43 33 30 03 B2"), "P30000"},
+      {"prohibition", move("NoCardInBtn"), Hex("F2 00 00 03 43 33 31 03 B3"), "P31000"},
+      {"read SN",
+       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunReadSerialNumber(s, v); },
+       Hex("F2 00 00 04 43 A2 30 12 03 36"),
+       "P\xA2"
+       "0000SN"},
+      {"configuration",
+       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunReadConfiguration(s, v); },
+       Hex("F2 00 00 03 43 A3 30 03 22"),
+       "P\xA3"
+       "0000"
+       "7123ER2231"},
+      {"read counter",
+       [](Session& s, FakeDeviceViews&, FakeCounterField& f) { return RunReadCounter(s, f); },
+       Hex("F2 00 00 03 43 A5 30 03 24"),
+       "P\xA5"
+       "0000012"},
+      {"set counter",
+       [](Session& s, FakeDeviceViews&, FakeCounterField& f) { return RunInitializeCounter(s, f); },
+       Hex("F2 00 00 06 43 A5 31 30 30 30 03 10"),
+       "P\xA5"
+       "1000"},
+  };
+}
+
+void AddOperationRows() {
+  QTest::addColumn<int>("op");
+  const auto ops = Operations();
+  for (int i = 0; i < static_cast<int>(ops.size()); ++i) QTest::newRow(ops[i].name) << i;
+}
+
+struct Run {
+  LinkHarness h;
+  FakeDeviceViews views;
+  FakeCounterField field;
+  Operation op;
+  explicit Run(int index) : op(Operations()[static_cast<std::size_t>(index)]) {}
+  CommandOutcome go() { return op.run(h.session, views, field); }
+};
+
+}  // namespace
+
+class DeviceSequenceTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void closedLinkSendsNothing_data() { AddOperationRows(); }
+  void closedLinkSendsNothing() {
+    QFETCH(int, op);
+    for (bool record : {false, true}) {
+      Run r(op);
+      r.h.state.linkOpen = false;
+      r.h.monitor.append("earlier\r\n");
+      r.h.monitor.setRecord(record);
+      QCOMPARE(r.go(), CommandOutcome::NotSent);
+      QVERIFY(r.h.line.writes().empty());
+      QCOMPARE(r.h.monitor.text(), std::string("earlier\r\n"));
+      QCOMPARE(r.h.messages.boxes.size(), std::size_t{1});
+      QCOMPARE(r.h.messages.boxes[0].title, std::string("Caution"));
+      QCOMPARE(r.h.messages.boxes[0].text, std::string("Comm. Port Setup First"));
+      QCOMPARE(r.h.messages.boxes[0].icon, Icon::Exclamation);
+      QCOMPARE(r.views.optionDialogs, 0);
+      QCOMPARE(r.views.dialogsShown(), 0);
+      QVERIFY(r.field.written.empty());
+    }
+  }
+
+  void positiveExchangeInTheMonitor_data() { AddOperationRows(); }
+  void positiveExchangeInTheMonitor() {
+    QFETCH(int, op);
+    for (bool record : {false, true}) {
+      Run r(op);
+      AnswerEveryCommand(r.h, r.op.positive);
+      r.h.monitor.append("earlier\r\n");
+      r.h.monitor.setRecord(record);
+      QCOMPARE(r.go(), CommandOutcome::Positive);
+      QCOMPARE(SentCommands(r.h), std::vector<Bytes>{r.op.frame});
+      const std::string exchange = ExchangeText(r.op.frame, ReplyFrame(r.op.positive));
+      QCOMPARE(r.h.monitor.text(), (record ? "earlier\r\n" : "") + exchange);
+      // Each operation confirms a positive reply with its box or its dialog.
+      QCOMPARE(r.h.messages.boxes.size() + static_cast<std::size_t>(r.views.dialogsShown()),
+               std::size_t{1});
+    }
+  }
+
+  void negativeReplyIsExplained_data() {
+    QTest::addColumn<int>("op");
+    QTest::addColumn<QString>("code");
+    const auto ops = Operations();
+    const char* codes[] = {"B0", "A0", "A1"};
+    for (int i = 0; i < static_cast<int>(ops.size()); ++i) {
+      QTest::newRow(ops[i].name) << i << codes[i % 3];
+    }
+  }
+  void negativeReplyIsExplained() {
+    QFETCH(int, op);
+    QFETCH(QString, code);
+    Run r(op);
+    const std::string e = code.toStdString();
+    const std::string reply = std::string("N") + char(r.op.frame[5]) + char(r.op.frame[6]) + e;
+    AnswerEveryCommand(r.h, reply);
+    QCOMPARE(r.go(), CommandOutcome::Negative);
+    QCOMPARE(r.h.messages.boxes.size(), std::size_t{1});
+    QCOMPARE(r.h.messages.boxes[0].title, "Negative response:" + e);
+    QCOMPARE(r.h.messages.boxes[0].text,
+             std::string(*NegativeReplyText(std::uint8_t(e[0]), std::uint8_t(e[1]))));
+    QCOMPARE(r.h.messages.boxes[0].icon, Icon::Information);
+    QCOMPARE(r.views.dialogsShown(), 0);
+    QCOMPARE(r.h.monitor.text(), ExchangeText(r.op.frame, ReplyFrame(reply)));
+  }
+
+  void silentDeviceEndsWithEot_data() { AddOperationRows(); }
+  void silentDeviceEndsWithEot() {
+    QFETCH(int, op);
+    Run r(op);
+    QCOMPARE(r.go(), CommandOutcome::NoReply);
+    QVERIFY(r.h.messages.boxes.empty());
+    QCOMPARE(r.views.dialogsShown(), 0);
+    QCOMPARE(r.h.monitor.text(), CommandMonitorLine(r.op.frame) + "SD: 04\r\n\r\n");
+    QCOMPARE(r.h.clock.nowMs(), std::int64_t{12000});
+  }
+};
+
+QTEST_GUILESS_MAIN(DeviceSequenceTest)
+#include "device_sequence_test.moc"
