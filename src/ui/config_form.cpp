@@ -3,7 +3,7 @@
 #include <QGridLayout>
 #include <string>
 
-#include "ui/device_dialog_support.h"
+#include "ui/widget_names.h"
 
 namespace kdx::ui {
 

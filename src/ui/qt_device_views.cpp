@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "ui/config_form.h"
-#include "ui/device_dialog_support.h"
+#include "ui/widget_names.h"
 #include "ui/read_sn_form.h"
 #include "ui/reset_option_form.h"
 #include "ui/sensor_state_form.h"

@@ -2,7 +2,7 @@
 
 #include <QVBoxLayout>
 
-#include "ui/device_dialog_support.h"
+#include "ui/widget_names.h"
 
 namespace kdx::ui {
 

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "link/operation.h"
+#include "device/card_movement.h"
 #include "link/port_setup.h"
 #include "ui/busy_cursor.h"
 #include "ui/monitor_view.h"
@@ -37,6 +38,7 @@ ReaderMain::ReaderMain(Session& session, FileDialogs& files, QWidget* parent)
   setCentralWidget(central);
 
   fillCombos();
+  wireDeviceOperations();
   refreshLinkControls();
 }
 
@@ -105,10 +107,9 @@ QWidget* ReaderMain::buildLeftColumn() {
   layout->addStretch();
   connect(exit, &QPushButton::clicked, this, &QWidget::close);
 
-  // Operations that have not been built yet stay visibly unavailable.
-  for (auto* b : column->findChildren<QPushButton*>()) {
-    if (b != open && b != close && b != exit && !windowButtons_.contains(b)) b->setEnabled(false);
-  }
+  // Card type detection comes with the card tabs' operations; until then the
+  // buttons stay visibly unavailable.
+  for (auto* b : type->findChildren<QPushButton*>()) b->setEnabled(false);
   column->setFixedWidth(column->sizeHint().width());
   return column;
 }
@@ -140,6 +141,25 @@ void ReaderMain::runOperation(const std::function<void()>& operation) {
     operation();
   }
   refreshLinkControls();
+}
+
+void ReaderMain::onClick(const QString& name, const std::function<void()>& operation) {
+  auto* button = findChild<QPushButton*>(name);
+  Q_ASSERT(button);
+  connect(button, &QPushButton::clicked, this, [this, operation] { runOperation(operation); });
+}
+
+void ReaderMain::wireDeviceOperations() {
+  onClick("ReaderResetBtn", [this] { RunInitialize(session_, deviceViews_); });
+  onClick("CardStatusBtn", [this] { RunCardStatus(session_); });
+  onClick("SensorStatusBtn", [this] { RunSensorStatus(session_, deviceViews_); });
+  for (const MoveCommand& row : kMoveCommands) {
+    onClick(FromDevice(row.button), [this, &row] { RunMoveCommand(session_, row); });
+  }
+  onClick("TypeReadsn", [this] { RunReadSerialNumber(session_, deviceViews_); });
+  onClick("IRCONFIGCMD", [this] { RunReadConfiguration(session_, deviceViews_); });
+  onClick("IRTenKaReadCMD", [this] { RunReadCounter(session_, *counter_); });
+  onClick("IRTenKaFormatCMD", [this] { RunInitializeCounter(session_, *counter_); });
 }
 
 QPushButton* ReaderMain::windowButton(const QString& caption, const QString& name) {

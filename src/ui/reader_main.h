@@ -2,9 +2,11 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 #include "link/session.h"
 #include "ui/file_dialogs.h"
+#include "ui/qt_device_views.h"
 
 class QCheckBox;
 class QComboBox;
@@ -52,6 +54,9 @@ class ReaderMain final : public QMainWindow {
   // is closed, and disabled while it is open until that window exists.
   QPushButton* windowButton(const QString& caption, const QString& name);
   void refreshLinkControls();
+  // Connects the button `name` to an operation run by runOperation.
+  void onClick(const QString& name, const std::function<void()>& operation);
+  void wireDeviceOperations();
 
   Session& session_;
   FileDialogs& files_;
@@ -61,6 +66,8 @@ class ReaderMain final : public QMainWindow {
   MonitorView* monitorView_ = nullptr;
   ByteGrid* icGrid_ = nullptr;
   QList<QPushButton*> windowButtons_;
+  QtDeviceViews deviceViews_{this};
+  std::unique_ptr<QtCounterField> counter_;
 };
 
 }  // namespace kdx::ui

@@ -3,11 +3,14 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "link/conversions.h"
+#include "ui/key_filter_installer.h"
 #include "ui/reader_main.h"
 #include "ui/widget_names.h"
 
@@ -81,18 +84,42 @@ QWidget* ReaderMain::buildExtendTab() {
   auto frame = [](const QString& caption, int index) {
     return Named(new QGroupBox(caption), ArrayName("FRAMEOTHER", index));
   };
+
+  // Life counters: shown for reference; the unit offers no command for them.
   auto* life = frame("Life Counter Read", 1);
-  new QVBoxLayout(life);
+  auto* lifeLayout = new QGridLayout(life);
+  const char* lifeOptions[] = {"Number of Dispensing card from stack", "Number of IC contact press",
+                               "Number of Moving card to RF card operation position"};
+  for (int i = 0; i < 3; ++i) {
+    auto* option = Named(new QRadioButton(lifeOptions[i]), ArrayName("ReadReaderLifeOption", i));
+    lifeLayout->addWidget(option, i, 0, 1, 3);
+  }
+  auto* lifeEdit = Named(new QLineEdit("00000000"), "IRLifeEdit");
+  lifeEdit->setMaxLength(8);
+  lifeLayout->addWidget(new QLabel("Counter:"), 3, 0);
+  lifeLayout->addWidget(lifeEdit, 3, 1);
+  lifeLayout->addWidget(new QLabel("(DEC)"), 3, 2);
+
   auto* capture = frame("Capture Card Counter", 6);
-  new QVBoxLayout(capture);
+  auto* captureLayout = new QGridLayout(capture);
+  auto* counter = Named(new QLineEdit("000"), "IRTenKaEdit");
+  counter->setMaxLength(3);
+  counter->setMaximumWidth(60);
+  KeyFilterInstaller::install(counter, KeyFilter::DecimalWithBackspace);
+  counter_ = std::make_unique<QtCounterField>(*counter);
+  captureLayout->addWidget(counter, 0, 0);
+  captureLayout->addWidget(Button("Read Counter", "IRTenKaReadCMD", true), 0, 1);
+  captureLayout->addWidget(Button("InitializeI Counter", "IRTenKaFormatCMD", true), 0, 2);
+
   auto* config = frame("Unit configuration", 5);
-  (new QVBoxLayout(config))->addWidget(Button("Unit configuration", "IRCONFIGCMD"));
+  (new QVBoxLayout(config))->addWidget(Button("Unit configuration", "IRCONFIGCMD", true));
   auto* sn = frame("Unit SN OPERATION", 4);
-  (new QVBoxLayout(sn))->addWidget(Button("Read SN", "TypeReadsn"));
-  layout->addWidget(life, 0, 0);
-  layout->addWidget(capture, 0, 1);
-  layout->addWidget(config, 1, 0);
-  layout->addWidget(sn, 1, 1);
+  (new QVBoxLayout(sn))->addWidget(Button("Read SN", "TypeReadsn", true));
+
+  layout->addWidget(sn, 0, 0);
+  layout->addWidget(config, 0, 1);
+  layout->addWidget(capture, 1, 0);
+  layout->addWidget(life, 1, 1);
   layout->setRowStretch(2, 1);
   return page;
 }

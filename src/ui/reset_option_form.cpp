@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "device/initialize.h"
-#include "ui/device_dialog_support.h"
+#include "ui/widget_names.h"
 
 namespace kdx::ui {
 

@@ -38,3 +38,37 @@ struct WindowHarness : LinkHarness {
 };
 
 }  // namespace kdx::test
+
+#include <QTimer>
+
+#include "sim_rig.h"
+
+namespace kdx::test {
+
+// The main window over the in-process simulated unit, link open.
+struct SimWindow : SimRig {
+  FakeFileDialogs files;
+  std::unique_ptr<ui::ReaderMain> window{std::make_unique<ui::ReaderMain>(session, files)};
+
+  template <class W = QWidget>
+  W* find(const QString& name) const {
+    return window->findChild<W*>(name);
+  }
+};
+
+// Runs `act` on the next modal dialog as soon as it is shown (the operation
+// that opens it blocks in exec() until `act` closes it).
+inline void WhenModal(std::function<void(QWidget*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      timer->stop();
+      timer->deleteLater();
+      act(modal);
+    }
+  });
+  timer->start();
+}
+
+}  // namespace kdx::test
