@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QTimer>
 
 #include "link/app_state.h"
 #include "link/clock.h"
@@ -20,5 +21,14 @@ int main(int argc, char** argv) {
   kdx::ui::ReaderMain window(session, files);
   messages.setOwner(&window);
   window.show();
+  // For documentation and headless checks: save a picture of the window
+  // once it has been painted, then quit.
+  const QString screenshot = qEnvironmentVariable("KDX846_SCREENSHOT");
+  if (!screenshot.isEmpty()) {
+    QTimer::singleShot(800, &window, [&] {
+      const bool saved = window.grab().save(screenshot);
+      QApplication::exit(saved ? 0 : 1);
+    });
+  }
   return app.exec();
 }

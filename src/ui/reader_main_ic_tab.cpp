@@ -85,10 +85,11 @@ QWidget* ReaderMain::buildIcTab() {
 
   auto* inner = Named(new QTabWidget, "SSTab2");
   auto* cpuSam = new QWidget;
-  auto* cpuLayout = new QHBoxLayout(cpuSam);
-  cpuLayout->addWidget(windowButton("Sam Card", "SIMRUN"));
-  cpuLayout->addWidget(windowButton("CPU Card", "CPURUN"));
-  cpuLayout->addStretch();
+  auto* cpuLayout = new QGridLayout(cpuSam);
+  cpuLayout->addWidget(windowButton("Sam Card", "SIMRUN"), 0, 0);
+  cpuLayout->addWidget(windowButton("CPU Card", "CPURUN"), 0, 1);
+  cpuLayout->setColumnStretch(2, 1);
+  cpuLayout->setRowStretch(1, 1);
   inner->addTab(cpuSam, "CPU/SAM");
   inner->addTab(new QWidget, "SLE4442");
   inner->addTab(new QWidget, "SLE4428");

@@ -4,11 +4,15 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "link/frame.h"
+#include "ui/byte_grid.h"
+#include "ui/key_filter_installer.h"
 #include "ui/port_setup_dialog.h"
 #include "window_harness.h"
 
@@ -127,6 +131,65 @@ class ReaderMainTest : public QObject {
     QCOMPARE(ComboItems(h.find<QComboBox>("RFCardUPCombbox")),
              QStringList({"Type A,Type B", "Type B,Type A", "Type A(Only)", "Type B(Only)"}));
     QCOMPARE(h.find<QComboBox>("RFCardUPCombbox")->currentIndex(), 0);
+  }
+
+  void icTabFieldsAndGrid() {
+    WindowHarness h;
+    auto* grid = h.find<ui::ByteGrid>("ICText");
+    QVERIFY(grid);
+    QCOMPARE(grid->count(), 128);
+    QCOMPARE(h.find<QLineEdit>("ICText(127)")->accessibleDescription(), QString("ICText(127)"));
+    QCOMPARE(h.find<QGroupBox>("ICframeComm(9)")->title(), QString("IC Card Data"));
+
+    const QList<QPair<QString, QString>> initial{{"ATC1604A6format", "30"}, {"ATC1604add1", "00"},
+                                                 {"ATC1604add2", "00"},     {"ATC1604Long", "80"},
+                                                 {"ATC1604pass1", ""},      {"ATC1608Add", ""},
+                                                 {"ATC1608Vri08", ""}};
+    for (const auto& [name, text] : initial) {
+      auto* edit = h.find<QLineEdit>(name);
+      QVERIFY2(edit, qPrintable(name));
+      QCOMPARE(edit->text(), text);
+      QCOMPARE(ui::KeyFilterInstaller::installedOn(edit), std::optional(KeyFilter::StrictHex));
+    }
+    QVERIFY(!ui::KeyFilterInstaller::installedOn(h.find<QLineEdit>("ATC1608pass2")));
+
+    // The buttons of the families without operations send and show nothing.
+    auto* tabs = h.find<QTabWidget>("SSTab2");
+    for (int i = 0; i < tabs->count(); ++i) {
+      if (!tabs->tabText(i).startsWith("AT")) continue;
+      const auto buttons = tabs->widget(i)->findChildren<QPushButton*>();
+      QVERIFY(!buttons.isEmpty());
+      for (auto* button : buttons) button->click();
+    }
+    QVERIFY(h.messages.boxes.empty());
+    QVERIFY(h.line.writes().empty());
+    QVERIFY(h.monitor.text().empty());
+  }
+
+  void extendTabFields() {
+    WindowHarness h;
+    auto* counter = h.find<QLineEdit>("IRTenKaEdit");
+    QCOMPARE(counter->text(), QString("000"));
+    QCOMPARE(counter->maxLength(), 3);
+    QCOMPARE(ui::KeyFilterInstaller::installedOn(counter), std::optional(KeyFilter::DecimalWithBackspace));
+    QCOMPARE(h.find<QLineEdit>("IRLifeEdit")->text(), QString("00000000"));
+    QCOMPARE(h.find<QLineEdit>("IRLifeEdit")->maxLength(), 8);
+    QCOMPARE(h.find<QRadioButton>("ReadReaderLifeOption(2)")->text(),
+             QString("Number of Moving card to RF card operation position"));
+    QCOMPARE(h.find<QGroupBox>("FRAMEOTHER(6)")->title(), QString("Capture Card Counter"));
+    QCOMPARE(h.find<QPushButton>("IRTenKaFormatCMD")->text(), QString("InitializeI Counter"));
+  }
+
+  void busyCursorDuringAnExchange() {
+    WindowHarness h;
+    h.state.linkOpen = true;
+    std::optional<Qt::CursorShape> during;
+    h.line.onWrite = [&](int index, const Bytes&) {
+      if (index == 0 && QApplication::overrideCursor()) during = QApplication::overrideCursor()->shape();
+    };
+    h.find<QPushButton>("CardStatusBtn")->click();
+    QCOMPARE(during, std::optional(Qt::WaitCursor));
+    QVERIFY(!QApplication::overrideCursor());
   }
 
   void addressFollowsTheCombo() {
