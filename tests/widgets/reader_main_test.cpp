@@ -103,6 +103,26 @@ class ReaderMainTest : public QObject {
     QCOMPARE(h.find<QLabel>("Label2")->text(), QString("Device Addr:"));
   }
 
+  void tabOrderFollowsTheLeftColumn() {
+    WindowHarness h;
+    QStringList order;
+    QWidget* w = h.find<QWidget>("cmbAddress846");
+    for (int i = 0; i < 200 && w; ++i) {
+      if (auto* button = qobject_cast<QPushButton*>(w); button && button->focusPolicy() & Qt::TabFocus) {
+        if (order.contains(button->objectName())) break;
+        order << button->objectName();
+      }
+      w = w->nextInFocusChain();
+    }
+    const QStringList left{"IROpencom",       "IRCLOSECOM",          "ReaderResetBtn",
+                           "CardStatusBtn",   "SensorStatusBtn",     "RFTestTypeCmd",
+                           "ICTestTypeCmd",   "AllCardInBtn",        "NoCardInBtn",
+                           "MoveCardToFront1Btn", "MoveCardToFront2Btn", "MoveCardToRFBtn",
+                           "MoveCardToICCBtn", "MoveCardToRecycleBinBtn", "OpenCmdFormBtn",
+                           "EXITGRM"};
+    QCOMPARE(order.mid(0, left.size()), left);
+  }
+
   void tabsInOrder() {
     WindowHarness h;
     QCOMPARE(TabCaptions(h.find<QTabWidget>("SSTab1")),
