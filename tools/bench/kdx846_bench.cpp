@@ -1,0 +1,118 @@
+// kdx846-bench: how much the tool adds to an exchange with the KDX-846, what
+// it costs to wait out a silent unit, and whether a long traffic monitor
+// slows appending. Runs against kdx846-sim on a pseudo-terminal and prints a
+// report; a missed target is reported, not an error. Exits non-zero only
+// when the bench itself cannot run.
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "link_bench.h"
+#include "monitor_bench.h"
+#include "stats.h"
+#include "support/sim_process.h"
+
+namespace {
+
+using namespace kdx::bench;
+
+constexpr int kRounds = 10;
+constexpr int kPerRound = 100;  // 1000 exchanges each way
+constexpr double kOverheadTargetMs = 0.3;
+constexpr double kSilentCpuTargetPercent = 2.0;
+constexpr int kMonitorPrefill = 10000;
+constexpr int kMonitorShortPrefill = 100;
+constexpr int kMonitorSamples = 200;
+constexpr double kMonitorRatioTarget = 1.2;
+
+int CannotRun(const std::string& why) {
+  std::fprintf(stderr, "kdx846-bench: cannot run: %s\n", why.c_str());
+  return 1;
+}
+
+void ReportExchanges(const ExchangeFigures& f) {
+  const double toolMedian = Median(f.toolMs), toolP95 = Percentile(f.toolMs, 95);
+  const double floorMedian = Median(f.floorMs), floorP95 = Percentile(f.floorMs, 95);
+  std::printf("1. Card Status exchange (F2 00 00 03 43 31 30 03 B0), %zu exchanges each way\n",
+              f.toolMs.size());
+  std::printf("   %-40s median %7.3f ms   p95 %7.3f ms\n", "tool (ExecuteCommand + QtSerialLine)",
+              toolMedian, toolP95);
+  std::printf("   %-40s median %7.3f ms   p95 %7.3f ms\n", "floor (POSIX write/poll/read)",
+              floorMedian, floorP95);
+  const double medianDiff = toolMedian - floorMedian, p95Diff = toolP95 - floorP95;
+  std::printf("   %-40s median %+7.3f ms   p95 %+7.3f ms\n", "difference", medianDiff, p95Diff);
+  std::printf("   target: within %.1f ms of the floor   median %s   p95 %s\n\n", kOverheadTargetMs,
+              Verdict(medianDiff <= kOverheadTargetMs), Verdict(p95Diff <= kOverheadTargetMs));
+}
+
+void ReportSilent(const SilentFigures& f) {
+  const double share = f.wallMs > 0 ? 100.0 * f.cpuMs / f.wallMs : 0;
+  std::printf("2. Waiting out a silent unit (one exchange, ExecuteCommand + QtSerialLine)\n");
+  std::printf("   wall %.0f ms   CPU (user + system) %.1f ms   share %.3f %%\n", f.wallMs, f.cpuMs,
+              share);
+  std::printf("   target: under %.0f %% of wall time   %s\n\n", kSilentCpuTargetPercent,
+              Verdict(share < kSilentCpuTargetPercent));
+}
+
+void ReportMonitor(const MonitorFigures& f) {
+  const double empty = Median(f.emptyUs), full = Median(f.fullUs);
+  const double ratio = empty > 0 ? full / empty : 0;
+  std::printf(
+      "3. Appending one exchange (%zu bytes) to the monitor with its view shown, events processed\n",
+      f.exchangeBytes);
+  std::printf("   %-40s median %8.1f us   p95 %8.1f us\n", "empty monitor", empty,
+              Percentile(f.emptyUs, 95));
+  std::printf("   %-40s median %8.1f us   p95 %8.1f us\n",
+              ("monitor holding " + std::to_string(f.prefilled) + " exchanges").c_str(), full,
+              Percentile(f.fullUs, 95));
+  std::printf("   ratio full/empty %.2f   target: within %.1fx   %s\n", ratio, kMonitorRatioTarget,
+              Verdict(ratio <= kMonitorRatioTarget));
+  const double brief = Median(f.shortUs);
+  std::printf("   for comparison, %-23s median %8.1f us   p95 %8.1f us\n",
+              ("holding " + std::to_string(f.shortPrefilled) + " exchanges").c_str(), brief,
+              Percentile(f.shortUs, 95));
+  std::printf("   ratio full/%d exchanges %.2f (history length alone; no target)\n",
+              f.shortPrefilled, brief > 0 ? full / brief : 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The monitor view needs a window system; without a display, draw offscreen.
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+
+  const std::string simPath = kdx::test::SimProcess::executable();
+  if (simPath.empty()) return CannotRun("KDX846_SIM does not name the kdx846-sim executable");
+  if (::access(simPath.c_str(), X_OK) != 0) return CannotRun(simPath + " is not an executable");
+
+  kdx::test::SimProcess sim;
+  std::string error;
+  // Latency 0: the simulated unit answers as soon as it has read the frame, so
+  // what remains is the line and the programs on both ends.
+  if (!sim.start({"--latency", "0"}, &error)) return CannotRun(error);
+  const std::string state = sim.control("state");
+  if (state.find("latency=0 ") == std::string::npos)
+    return CannotRun("the simulator did not take --latency 0: " + state);
+  std::printf("kdx846-bench: kdx846-sim --latency 0 on %s\n\n", sim.linkPath().c_str());
+  std::fflush(stdout);
+
+  ExchangeFigures exchanges;
+  if (!MeasureExchanges(sim, kRounds, kPerRound, exchanges, error)) return CannotRun(error);
+  ReportExchanges(exchanges);
+  std::fflush(stdout);
+
+  SilentFigures silent;
+  if (!MeasureSilentWait(sim, silent, error)) return CannotRun(error);
+  ReportSilent(silent);
+  std::fflush(stdout);
+
+  const MonitorFigures monitor =
+      MeasureMonitorAppend(exchanges.monitorPieces, kMonitorPrefill, kMonitorShortPrefill,
+                           kMonitorSamples);
+  ReportMonitor(monitor);
+  return 0;
+}
