@@ -58,24 +58,30 @@ void ReportSilent(const SilentFigures& f) {
 }
 
 void ReportMonitor(const MonitorFigures& f) {
-  const double empty = Median(f.emptyUs), full = Median(f.fullUs);
-  const double ratio = empty > 0 ? full / empty : 0;
-  std::printf(
-      "3. Appending one exchange (%zu bytes) to the monitor with its view shown, events processed\n",
-      f.exchangeBytes);
-  std::printf("   %-40s median %8.1f us   p95 %8.1f us\n", "empty monitor", empty,
-              Percentile(f.emptyUs, 95));
-  std::printf("   %-40s median %8.1f us   p95 %8.1f us\n",
-              ("monitor holding " + std::to_string(f.prefilled) + " exchanges").c_str(), full,
-              Percentile(f.fullUs, 95));
-  std::printf("   ratio full/empty %.2f   target: within %.1fx   %s\n", ratio, kMonitorRatioTarget,
-              Verdict(ratio <= kMonitorRatioTarget));
-  const double brief = Median(f.shortUs);
-  std::printf("   for comparison, %-23s median %8.1f us   p95 %8.1f us\n",
-              ("holding " + std::to_string(f.shortPrefilled) + " exchanges").c_str(), brief,
-              Percentile(f.shortUs, 95));
-  std::printf("   ratio full/%d exchanges %.2f (history length alone; no target)\n",
-              f.shortPrefilled, brief > 0 ? full / brief : 0);
+  const std::string fullName = "holding " + std::to_string(f.prefilled) + " exchanges";
+  const std::string shortName = "holding " + std::to_string(f.shortPrefilled) + " (view full)";
+  auto row = [](const std::string& name, const std::vector<double>& appendUs,
+                const std::vector<double>& totalUs) {
+    std::printf("   %-28s %8.1f us %8.1f us   %8.1f us %8.1f us\n", name.c_str(),
+                Median(appendUs), Percentile(appendUs, 95), Median(totalUs),
+                Percentile(totalUs, 95));
+  };
+  std::printf("3. Appending one exchange (%zu bytes) to the monitor, its view shown\n",
+              f.exchangeBytes);
+  std::printf("   %-28s %-23s  %s\n", "", "append: median   p95", "append+repaint: median   p95");
+  row("empty monitor", f.emptyAppendUs, f.emptyUs);
+  row(shortName, f.shortAppendUs, f.shortUs);
+  row(fullName, f.fullAppendUs, f.fullUs);
+  const double empty = Median(f.emptyUs), brief = Median(f.shortUs), full = Median(f.fullUs);
+  const double vsEmpty = empty > 0 ? full / empty : 0;
+  const double vsShort = brief > 0 ? full / brief : 0;
+  std::printf("   ratio %d/empty   %.2f   target: within %.1fx   %s\n", f.prefilled, vsEmpty,
+              kMonitorRatioTarget, Verdict(vsEmpty <= kMonitorRatioTarget));
+  // Repainting a view full of text costs more than repainting five lines,
+  // whatever the history; with the view full on both sides, the ratio tells
+  // whether the history's length costs anything.
+  std::printf("   ratio %d/%d     %.2f   (history length alone, view full both times)   %s\n",
+              f.prefilled, f.shortPrefilled, vsShort, Verdict(vsShort <= kMonitorRatioTarget));
 }
 
 }  // namespace
