@@ -1,5 +1,7 @@
 #include "link/port_setup.h"
 
+#include <algorithm>
+
 #include "link/frame.h"
 
 namespace kdx {
@@ -76,42 +78,34 @@ std::string IRUnitIfOk(Session& session, bool* portError) {
   if (!line.write(*command)) return error(true);
   monitor.append("SD: " + HexBytes(*command) + " \r\n");
 
+  // Waits up to the check's limit for `count` bytes and reads `take` of them
+  // (0: every waiting byte); the error result when they do not come.
+  auto receive = [&](std::size_t count, std::size_t take,
+                     Bytes& out) -> std::optional<std::string> {
+    switch (line.waitForBytes(count, Deadline(session, kUnitCheckWaitMs))) {
+      case WaitResult::Failed:
+        return error(true);
+      case WaitResult::TimedOut:
+        return error(false);
+      case WaitResult::Ready:
+        break;
+    }
+    if (!line.read(take, out) || out.size() < std::max<std::size_t>(take, 1)) return error(true);
+    return std::nullopt;
+  };
+
   Bytes ack;
-  switch (line.waitForBytes(1, Deadline(session, kUnitCheckWaitMs))) {
-    case WaitResult::Failed:
-      return error(true);
-    case WaitResult::TimedOut:
-      return error(false);
-    case WaitResult::Ready:
-      break;
-  }
-  if (!line.read(1, ack) || ack.empty()) return error(true);
+  if (auto failed = receive(1, 1, ack)) return *failed;
   monitor.append("RD: " + HexByte(ack[0]) + kCrLf);
   if (ack[0] != kAck) return error(false);
 
   Bytes head;
-  switch (line.waitForBytes(4, Deadline(session, kUnitCheckWaitMs))) {
-    case WaitResult::Failed:
-      return error(true);
-    case WaitResult::TimedOut:
-      return error(false);
-    case WaitResult::Ready:
-      break;
-  }
-  if (!line.read(4, head) || head.size() != 4) return error(true);
+  if (auto failed = receive(4, 4, head)) return *failed;
   monitor.append("RD: " + HexBytes(head) + " ");
 
-  const std::size_t expected = static_cast<std::size_t>(ReplyTextLength(head)) + 2;
-  switch (line.waitForBytes(expected, Deadline(session, kUnitCheckWaitMs))) {
-    case WaitResult::Failed:
-      return error(true);
-    case WaitResult::TimedOut:
-      return error(false);
-    case WaitResult::Ready:
-      break;
-  }
   Bytes rest;
-  if (!line.read(0, rest)) return error(true);
+  const std::size_t expected = static_cast<std::size_t>(ReplyTextLength(head)) + 2;
+  if (auto failed = receive(expected, 0, rest)) return *failed;
   monitor.append(HexBytes(rest) + " \r\n");
 
   if (!line.write(Bytes{kAck})) return error(true);
