@@ -24,7 +24,7 @@ CommandOutcome RunInitialize(Session& session, InitializeView& view) {
   Reply reply;
   const auto outcome = Transact(session, kInitializeCommand, code, {}, reply);
   if (outcome == CommandOutcome::Positive) {
-    session.messages.show("Reset", std::string("Reset success") + kCrLf + reply.dataText(),
+    session.messages.show("Reset", std::string("Reset success") + kCrLf + Latin1ToUtf8(reply.dataText()),
                           Icon::Information);
   }
   session.monitor.epilogue();

@@ -31,6 +31,21 @@ std::string BytesToText(ByteView bytes) { return std::string(bytes.begin(), byte
 
 Bytes TextToBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
+std::string Latin1ToUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      out += c;
+    } else {
+      out += static_cast<char>(0xC0 | (b >> 6));
+      out += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  return out;
+}
+
 bool ParseHexBytes(std::string_view text, Bytes& out) {
   out.clear();
   int high = -1;

@@ -27,6 +27,10 @@ std::string HexBytes(ByteView bytes, std::string_view separator = " ");
 std::string BytesToText(ByteView bytes);
 Bytes TextToBytes(std::string_view text);
 
+// Device text (one byte, one character) as the UTF-8 the message service
+// takes, so that a byte above 7Fh shows as its character, not as garbage.
+std::string Latin1ToUtf8(std::string_view text);
+
 // Parses hex pairs, ignoring blanks between them ("F2 00 03" or "f20003").
 // Returns false on an odd digit count or a non-hex character.
 bool ParseHexBytes(std::string_view text, Bytes& out);

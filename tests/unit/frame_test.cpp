@@ -101,6 +101,7 @@ class FrameTest : public QObject {
     QCOMPARE(out, (Bytes{0xF2, 0x00, 0x1F}));
     QVERIFY(!ParseHexBytes("F2 0", out));
     QVERIFY(!ParseHexBytes("F2 0G", out));
+    QCOMPARE(Latin1ToUtf8("A\xE9"), std::string("A\xC3\xA9"));  // e acute
   }
 };
 
