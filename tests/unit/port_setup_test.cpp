@@ -1,6 +1,9 @@
 #include <QtTest>
 
+#include <cstdlib>
+
 #include "link/frame.h"
+#include "link/port_names.h"
 #include "link/port_setup.h"
 #include "link_harness.h"
 
@@ -218,6 +221,18 @@ class PortSetupTest : public QObject {
     Unit(good, ReplyFrame("N1001"));
     QVERIFY(CommTest(good.session));
     QCOMPARE(good.line.writes().back().bytes, Bytes{kAck});
+  }
+
+  // COMn names a serial device unless KDX846_COMn points elsewhere.
+  void portPaths() {
+    ::unsetenv("KDX846_COM3");
+    QCOMPARE(ResolvePortPath(3), std::string("/dev/ttyS2"));
+    QCOMPARE(ResolvePortPath(13), std::string("/dev/ttyS12"));
+    ::setenv("KDX846_COM3", "/tmp/kdx-sim/port", 1);
+    QCOMPARE(ResolvePortPath(3), std::string("/tmp/kdx-sim/port"));
+    ::setenv("KDX846_COM3", "", 1);
+    QCOMPARE(ResolvePortPath(3), std::string("/dev/ttyS2"));
+    ::unsetenv("KDX846_COM3");
   }
 
   void closeLinkClearsTheFlagEvenWhenClosed() {
