@@ -27,98 +27,76 @@ class DeviceIdentityTest : public QObject {
   void serialNumberIsStoredAndShownTrimmed() {
     LinkHarness h;
     FakeDeviceViews views;
-    AnswerEveryCommand(h,
-                       "P\xA2"
-                       "0000  KDX846-0042 ");
+    AnswerEveryCommand(h, "P\2420000  KDX846-0042 ");  // A2 in octal: the digits stay digits
     QCOMPARE(RunReadSerialNumber(h.session, views), CommandOutcome::Positive);
-    QCOMPARE(SentCommands(h), std::vector<Bytes>{Hex("F2 00 00 04 43 A2 30 12 03 36")});
     QCOMPARE(h.state.serialNumber, std::string("  KDX846-0042 "));
     QCOMPARE(views.serialNumbers, std::vector<std::string>{"KDX846-0042"});
     QVERIFY(h.messages.boxes.empty());
   }
 
+  // Each row changes bytes of the record "7V12ER2231" from `index` on; only
+  // the line of the changed value differs from that record's lines.
   void configurationTexts_data() {
-    QTest::addColumn<QString>("record");  // '.' for a byte the reply did not carry
-    QTest::addColumn<QStringList>("lines");
-    QTest::newRow("full") << "7V12ER2231"
-                          << QStringList{"KDX-846",
-                                         "V12",
-                                         "Supports RF and contactless IC card Read/Write",
-                                         "RS-232 Interface",
-                                         "KDX Standard IC Card Read/Write Module",
-                                         "KDX Standard RF Card Read/Write Module",
-                                         "Support three SAM card operation",
-                                         "Drawing card issuer Components"};
-    QTest::newRow("none fitted") << "5abc0U0000"
-                                 << QStringList{"",
-                                                "abc",
-                                                "No read-write card function",
-                                                "USB Interface",
-                                                "No IC Card Read/Write Module",
-                                                "No RF Card Read/Write Module",
-                                                "No SAM card operation functions",
-                                                "Rub card issuer Components"};
-    QTest::newRow("third party") << "7123IR1151"
-                                 << QStringList{
-                                        "KDX-846",
-                                        "123",
-                                        "Only supports contactless IC card Read/Write",
-                                        "RS-232 Interface",
-                                        "There IC card contacts components, for the third-party ",
-                                        "There RF card contacts components, for the third-party ",
-                                        "Support five SAM card operation",
-                                        "Drawing card issuer Components"};
-    QTest::newRow("IC 2, RF 0, interface X")
-        << "7123CX2042"
-        << QStringList{"KDX-846",
-                       "123",
-                       "Only supports RF Card Read/Write",
-                       "",
-                       "KDX Standard IC Card Read/Write Module",
-                       "No RF Card Read/Write Module",
-                       "Support four SAM card operation",
-                       ""};
-    QTest::newRow("undefined values")
-        << "8123X?3362" << QStringList{"", "123", "", "", "", "", "", ""};
-    QTest::newRow("SAM one, two") << "7000ER0010"
-                                  << QStringList{"KDX-846",
-                                                 "000",
-                                                 "Supports RF and contactless IC card Read/Write",
-                                                 "RS-232 Interface",
-                                                 "No IC Card Read/Write Module",
-                                                 "No RF Card Read/Write Module",
-                                                 "Support for one SAM card operation",
-                                                 "Rub card issuer Components"};
-    QTest::newRow("SAM two") << "7000ER0020"
-                             << QStringList{"KDX-846",
-                                            "000",
-                                            "Supports RF and contactless IC card Read/Write",
-                                            "RS-232 Interface",
-                                            "No IC Card Read/Write Module",
-                                            "No RF Card Read/Write Module",
-                                            "Support two SAM card operation",
-                                            "Rub card issuer Components"};
-    QTest::newRow("four bytes") << "7V1......."
-                                << QStringList{"KDX-846", "V1", "", "", "", "", "", ""};
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("bytes");  // '.' for a byte the reply did not carry
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("text");
+    auto row = [](const char* name, int index, const char* bytes, int line, const char* text) {
+      QTest::newRow(name) << index << QString(bytes) << line << QString(text);
+    };
+    row("as read", 0, "7", 0, "KDX-846");
+    row("other identifier", 0, "5", 0, "");
+    row("software code", 1, "abc", 1, "abc");
+    row("code of two bytes", 3, ".", 1, "V1");
+    row("no card function", 4, "0", 2, "No read-write card function");
+    row("contactless IC only", 4, "I", 2, "Only supports contactless IC card Read/Write");
+    row("RF only", 4, "C", 2, "Only supports RF Card Read/Write");
+    row("card function X", 4, "X", 2, "");
+    row("USB", 5, "U", 3, "USB Interface");
+    row("interface X", 5, "X", 3, "");
+    row("interface missing", 5, ".", 3, "");
+    row("no IC module", 6, "0", 4, "No IC Card Read/Write Module");
+    row("third-party IC", 6, "1", 4, "There IC card contacts components, for the third-party ");
+    row("IC module 3", 6, "3", 4, "");
+    row("no RF module", 7, "0", 5, "No RF Card Read/Write Module");
+    row("third-party RF", 7, "1", 5, "There RF card contacts components, for the third-party ");
+    row("RF module ?", 7, "?", 5, "");
+    row("no SAM", 8, "0", 6, "No SAM card operation functions");
+    row("one SAM", 8, "1", 6, "Support for one SAM card operation");
+    row("two SAM", 8, "2", 6, "Support two SAM card operation");
+    row("four SAM", 8, "4", 6, "Support four SAM card operation");
+    row("five SAM", 8, "5", 6, "Support five SAM card operation");
+    row("six SAM", 8, "6", 6, "");
+    row("rub issuer", 9, "0", 7, "Rub card issuer Components");
+    row("issuer 2", 9, "2", 7, "");
   }
   void configurationTexts() {
-    QFETCH(QString, record);
-    QFETCH(QStringList, lines);
-    ConfigurationRecord r = Record(record.toStdString());
-    for (auto& b : r)
-      if (b == '.') b = 0;
+    QFETCH(int, index);
+    QFETCH(QString, bytes);
+    QFETCH(int, line);
+    QFETCH(QString, text);
+    QStringList lines{"KDX-846",
+                      "V12",
+                      "Supports RF and contactless IC card Read/Write",
+                      "RS-232 Interface",
+                      "KDX Standard IC Card Read/Write Module",
+                      "KDX Standard RF Card Read/Write Module",
+                      "Support three SAM card operation",
+                      "Drawing card issuer Components"};
+    lines[line] = text;
+    ConfigurationRecord r = Record("7V12ER2231");
+    for (int i = 0; i < bytes.size(); ++i) {
+      r[std::size_t(index + i)] = bytes[i] == '.' ? 0 : std::uint8_t(bytes[i].toLatin1());
+    }
     QCOMPARE(Lines(ConfigurationValueTexts(r)), lines);
   }
 
   void configurationReplyFillsTheRecord_data() {
     QTest::addColumn<QString>("data");
     QTest::addColumn<QString>("record");  // '.' for unknown
-    QTest::newRow("ten") << "7V12ER2231"
-                         << "7V12ER2231";
-    QTest::newRow("more than ten") << "7V12ER2231XYZ"
-                                   << "7V12ER2231";
-    QTest::newRow("six") << "7V12ER"
-                         << "7V12ER....";
+    QTest::newRow("ten") << "7V12ER2231" << "7V12ER2231";
+    QTest::newRow("more than ten") << "7V12ER2231XYZ" << "7V12ER2231";
+    QTest::newRow("six") << "7V12ER" << "7V12ER....";
   }
   void configurationReplyFillsTheRecord() {
     QFETCH(QString, data);
@@ -126,12 +104,8 @@ class DeviceIdentityTest : public QObject {
     LinkHarness h;
     FakeDeviceViews views;
     h.state.configuration = Record("7999ER2251");  // an earlier reply
-    const std::string text =
-        "P\xA3"
-        "0000" +
-        data.toStdString();
     // Whatever the check byte is, it is not configuration.
-    AnswerEveryCommand(h, text);
+    AnswerEveryCommand(h, "P\2430000" + data.toStdString());
     QCOMPARE(RunReadConfiguration(h.session, views), CommandOutcome::Positive);
     ConfigurationRecord expected = Record(record.toStdString());
     for (auto& b : expected)

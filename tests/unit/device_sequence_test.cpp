@@ -18,52 +18,59 @@ struct Operation {
   std::function<CommandOutcome(Session&, FakeDeviceViews&, FakeCounterField&)> run;
   Bytes frame;           // what goes on the line at address 0
   std::string positive;  // a positive reply's text
+  std::string title;     // of the box confirming it; empty: a dialog confirms it
+  std::string text;
 };
+
+// In the reply texts "\242" to "\245" are the command codes A2 to A5, in
+// octal so that the digits after them stay digits.
+using Views = FakeDeviceViews;
+using Field = FakeCounterField;
 
 std::vector<Operation> Operations() {
   auto move = [](const char* button) {
-    return [button](Session& s, FakeDeviceViews&, FakeCounterField&) {
+    return [button](Session& s, Views&, Field&) {
       return RunMoveCommand(s, *FindMoveCommand(button));
     };
   };
+  const std::string front = "Move card to the front";
+  const std::string hold = "Move card to the front with hold card";
+  const std::string rf = "Move card to RF card operation position";
+  const std::string ic = "Move card to IC card operation position";
+  const std::string bin = "Move card to the error card bin";
   return {
-      {"initialize",
-       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunInitialize(s, v); },
-       Hex("F2 00 00 03 43 30 30 03 B1"), "P00000"},
-      {"card status",
-       [](Session& s, FakeDeviceViews&, FakeCounterField&) { return RunCardStatus(s); },
-       Hex("F2 00 00 03 43 31 30 03 B0"), "P10000"},
-      {"sensor status",
-       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunSensorStatus(s, v); },
-       Hex("F2 00 00 03 43 31 31 03 B1"), "P11000000000000000"},
-      {"front", move("MoveCardToFront1Btn"), Hex("F2 00 00 03 43 32 39 03 BA"), "P29000"},
-      {"front hold", move("MoveCardToFront2Btn"), Hex("F2 00 00 03 43 32 30 03 B3"), "P20000"},
-      {"RF position", move("MoveCardToRFBtn"), Hex("F2 00 00 03 43 32 32 03 B1"), "P22000"},
-      {"IC position", move("MoveCardToICCBtn"), Hex("F2 00 00 03 43 32 31 03 B2"), "P21000"},
-      {"error bin", move("MoveCardToRecycleBinBtn"), Hex("F2 00 00 03 43 32 33 03 B0"), "P23000"},
-      {"allowed", move("AllCardInBtn"), Hex("F2 00 00 03 43 33 30 03 B2"), "P30000"},
-      {"prohibition", move("NoCardInBtn"), Hex("F2 00 00 03 43 33 31 03 B3"), "P31000"},
-      {"read SN",
-       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunReadSerialNumber(s, v); },
-       Hex("F2 00 00 04 43 A2 30 12 03 36"),
-       "P\xA2"
-       "0000SN"},
-      {"configuration",
-       [](Session& s, FakeDeviceViews& v, FakeCounterField&) { return RunReadConfiguration(s, v); },
-       Hex("F2 00 00 03 43 A3 30 03 22"),
-       "P\xA3"
-       "0000"
-       "7123ER2231"},
-      {"read counter",
-       [](Session& s, FakeDeviceViews&, FakeCounterField& f) { return RunReadCounter(s, f); },
-       Hex("F2 00 00 03 43 A5 30 03 24"),
-       "P\xA5"
-       "0000012"},
-      {"set counter",
-       [](Session& s, FakeDeviceViews&, FakeCounterField& f) { return RunInitializeCounter(s, f); },
-       Hex("F2 00 00 06 43 A5 31 30 30 30 03 10"),
-       "P\xA5"
-       "1000"},
+      {"initialize", [](Session& s, Views& v, Field&) { return RunInitialize(s, v); },
+       Hex("F2 00 00 03 43 30 30 03 B1"), "P00000KDX V1.0", "Reset", "Reset success\r\nKDX V1.0"},
+      {"card status", [](Session& s, Views&, Field&) { return RunCardStatus(s); },
+       Hex("F2 00 00 03 43 31 30 03 B0"), "P10000", "Card Status",
+       "Card Status Success\r\nNo card in card channel\r\nNo card in stacker\r\n"
+       "The error card bin is not full"},
+      {"sensor status", [](Session& s, Views& v, Field&) { return RunSensorStatus(s, v); },
+       Hex("F2 00 00 03 43 31 31 03 B1"), "P11000000000000000", "", ""},
+      {"front", move("MoveCardToFront1Btn"), Hex("F2 00 00 03 43 32 39 03 BA"), "P29000", front,
+       front + " success"},
+      {"front hold", move("MoveCardToFront2Btn"), Hex("F2 00 00 03 43 32 30 03 B3"), "P20000",
+       hold, hold + " success"},
+      {"RF position", move("MoveCardToRFBtn"), Hex("F2 00 00 03 43 32 32 03 B1"), "P22000", rf,
+       rf + " success"},
+      {"IC position", move("MoveCardToICCBtn"), Hex("F2 00 00 03 43 32 31 03 B2"), "P21000", ic,
+       ic + " success"},
+      {"error bin", move("MoveCardToRecycleBinBtn"), Hex("F2 00 00 03 43 32 33 03 B0"),
+       "P23000EXTRA", bin, bin + " success"},
+      {"allowed", move("AllCardInBtn"), Hex("F2 00 00 03 43 33 30 03 B2"), "P30000", "Allowed",
+       "Allowed success"},
+      {"prohibition", move("NoCardInBtn"), Hex("F2 00 00 03 43 33 31 03 B3"), "P31000",
+       "Prohibition", "Prohibition success"},
+      {"read SN", [](Session& s, Views& v, Field&) { return RunReadSerialNumber(s, v); },
+       Hex("F2 00 00 04 43 A2 30 12 03 36"), "P\2420000SN", "", ""},
+      {"configuration", [](Session& s, Views& v, Field&) { return RunReadConfiguration(s, v); },
+       Hex("F2 00 00 03 43 A3 30 03 22"), "P\24300007123ER2231", "", ""},
+      {"read counter", [](Session& s, Views&, Field& f) { return RunReadCounter(s, f); },
+       Hex("F2 00 00 03 43 A5 30 03 24"), "P\2450000012", "Read Counter",
+       "Read Counter Success"},
+      {"set counter", [](Session& s, Views&, Field& f) { return RunInitializeCounter(s, f); },
+       Hex("F2 00 00 06 43 A5 31 30 30 30 03 10"), "P\2451000", "InitializeI Counter",
+       "InitializeI Counter Success"},
   };
 }
 
@@ -121,9 +128,29 @@ class DeviceSequenceTest : public QObject {
       const std::string exchange = ExchangeText(r.op.frame, ReplyFrame(r.op.positive));
       QCOMPARE(r.h.monitor.text(), (record ? "earlier\r\n" : "") + exchange);
       // Each operation confirms a positive reply with its box or its dialog.
-      QCOMPARE(r.h.messages.boxes.size() + static_cast<std::size_t>(r.views.dialogsShown()),
-               std::size_t{1});
+      if (r.op.title.empty()) {
+        QVERIFY(r.h.messages.boxes.empty());
+        QCOMPARE(r.views.dialogsShown(), 1);
+        continue;
+      }
+      QCOMPARE(r.views.dialogsShown(), 0);
+      QCOMPARE(r.h.messages.boxes.size(), std::size_t{1});
+      QCOMPARE(r.h.messages.boxes[0].title, r.op.title);
+      QCOMPARE(r.h.messages.boxes[0].text, r.op.text);
+      QCOMPARE(r.h.messages.boxes[0].icon, Icon::Information);
     }
+  }
+
+  // A reply that is neither "P" nor "N" shows nothing.
+  void unrecognisedReplyShowsNothing_data() { AddOperationRows(); }
+  void unrecognisedReplyShowsNothing() {
+    QFETCH(int, op);
+    Run r(op);
+    AnswerEveryCommand(r.h, "X" + r.op.positive.substr(1));
+    QCOMPARE(r.go(), CommandOutcome::Unrecognised);
+    QVERIFY(r.h.messages.boxes.empty());
+    QCOMPARE(r.views.dialogsShown(), 0);
+    QVERIFY(r.h.monitor.text().ends_with("SD: 06\r\n\r\n"));
   }
 
   void negativeReplyIsExplained_data() {

@@ -32,10 +32,6 @@ class DeviceStatusTest : public QObject {
   void cardStatusSentences_data() {
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("text");
-    QTest::newRow("empty channel")
-        << "000"
-        << "Card Status Success\r\nNo card in card channel\r\nNo card in stacker\r\n"
-           "The error card bin is not full";
     QTest::newRow("front, lack, full")
         << "111"
         << "Card Status Success\r\nThere is card at front side\r\nLack of card in stacker\r\n"
@@ -79,16 +75,11 @@ class DeviceStatusTest : public QObject {
   void sensorReplyFillsTheStates_data() {
     QTest::addColumn<QString>("data");
     QTest::addColumn<QString>("states");  // '.' for unknown
-    QTest::newRow("twelve") << "101100111000"
-                            << "101100111000";
-    QTest::newRow("more than twelve") << "11111111111100"
-                                      << "111111111111";
-    QTest::newRow("unknown bytes kept") << "10x1 0100110"
-                                        << "10x1 0100110";
-    QTest::newRow("five") << "10110"
-                          << "10110.......";
-    QTest::newRow("none") << ""
-                          << "............";
+    QTest::newRow("twelve") << "101100111000" << "101100111000";
+    QTest::newRow("more than twelve") << "11111111111100" << "111111111111";
+    QTest::newRow("unknown bytes kept") << "10x1 0100110" << "10x1 0100110";
+    QTest::newRow("five") << "10110" << "10110.......";
+    QTest::newRow("none") << "" << "............";
   }
   void sensorReplyFillsTheStates() {
     QFETCH(QString, data);
@@ -106,17 +97,6 @@ class DeviceStatusTest : public QObject {
     QCOMPARE(views.sensors.size(), std::size_t{1});
     QCOMPARE(views.sensors[0], expected);
     QVERIFY(h.messages.boxes.empty());
-  }
-
-  void secondQueryShowsOnlyItsOwnStates() {
-    LinkHarness h;
-    FakeDeviceViews views;
-    AnswerEveryCommand(h, "P11000111111111111");
-    RunSensorStatus(h.session, views);
-    AnswerEveryCommand(h, "P11000000000000000");
-    RunSensorStatus(h.session, views);
-    QCOMPARE(views.sensors.size(), std::size_t{2});
-    QCOMPARE(views.sensors[1], States("000000000000"));
   }
 
   void failedSensorQueryKeepsTheLastStates() {
