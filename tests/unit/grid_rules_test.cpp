@@ -1,19 +1,16 @@
 // The byte grid's cell rules without any widget: neighbours with wrap-around,
-// the full-cell rule, padding and the keys.
+// the full-cell rule and padding (the keys are driven on the grid itself).
 #include <QtTest>
 
 #include "link/grid_rules.h"
 
-using kdx::CellEdit;
-using kdx::GridKey;
-using kdx::GridKeyAction;
 using kdx::GridRules;
 
 class GridRulesTest : public QObject {
   Q_OBJECT
 
  private slots:
-  // Neighbours in the four grid sizes, wrapping at both ends.
+  // Neighbours, wrapping at both ends.
   void neighbours_data() {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("index");
@@ -21,9 +18,6 @@ class GridRulesTest : public QObject {
     QTest::addColumn<int>("previous");
     QTest::newRow("128, first") << 128 << 0 << 1 << 127;
     QTest::newRow("128, last") << 128 << 127 << 0 << 126;
-    QTest::newRow("16, last") << 16 << 15 << 0 << 14;
-    QTest::newRow("6, last") << 6 << 5 << 0 << 4;
-    QTest::newRow("4, last") << 4 << 3 << 0 << 2;
     QTest::newRow("one cell") << 1 << 0 << 0 << 0;
   }
   void neighbours() {
@@ -69,17 +63,6 @@ class GridRulesTest : public QObject {
     QFETCH(QString, text);
     QFETCH(QString, padded);
     QCOMPARE(QString::fromStdString(GridRules::Pad(text.toStdString())), padded);
-  }
-
-  void keys() {
-    const GridRules rules(16);
-    QCOMPARE(rules.onKey(4, GridKey::Right), (GridKeyAction{CellEdit::Pad, 5}));
-    QCOMPARE(rules.onKey(15, GridKey::Right), (GridKeyAction{CellEdit::Pad, 0}));
-    QCOMPARE(rules.onKey(4, GridKey::Left), (GridKeyAction{CellEdit::Pad, 3}));
-    QCOMPARE(rules.onKey(0, GridKey::Left), (GridKeyAction{CellEdit::Pad, 15}));
-    QCOMPARE(rules.onKey(15, GridKey::Enter), (GridKeyAction{CellEdit::Pad, 0}));
-    QCOMPARE(rules.onKey(7, GridKey::Enter), (GridKeyAction{CellEdit::Pad, 8}));
-    QCOMPARE(rules.onKey(7, GridKey::Escape), (GridKeyAction{CellEdit::Clear, std::nullopt}));
   }
 };
 
