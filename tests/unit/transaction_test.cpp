@@ -24,8 +24,10 @@ Call Run(LinkHarness& h, const Bytes& command = kStatusCommand, std::int16_t cou
   return {result, count, reply};
 }
 
+using Script = std::vector<std::pair<std::int64_t, Bytes>>;
+
 // The device answers the first write (the command) with these deliveries.
-void AnswerCommand(LinkHarness& h, std::vector<std::pair<std::int64_t, Bytes>> deliveries) {
+void AnswerCommand(LinkHarness& h, Script deliveries) {
   h.line.onWrite = [&h, deliveries](int index, const Bytes&) {
     if (index != 0) return;
     for (const auto& [delay, bytes] : deliveries) h.line.deliverIn(delay, bytes);
@@ -34,26 +36,86 @@ void AnswerCommand(LinkHarness& h, std::vector<std::pair<std::int64_t, Bytes>> d
 
 }  // namespace
 
+Q_DECLARE_METATYPE(Script)
+
 class TransactionTest : public QObject {
   Q_OBJECT
  private slots:
-  void positiveReplyLeavesFourMonitorLines() {
-    LinkHarness h;
+  // Each way an exchange ends: result, reply count (9 before the call), the
+  // monitor after the command line, the box, when it ended and what the host
+  // sent after the command.
+  void exchangePaths_data() {
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("monitor");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("endMs");
+    QTest::addColumn<QString>("sent");
     const Bytes frame = ReplyFrame("P10000");
-    AnswerCommand(h, {{10, {kAck}}, {20, frame}});
-    const Call c = Run(h);
-    QCOMPARE(c.result, 0);
-    QCOMPARE(int{c.count}, 8);  // "P", codes, three status bytes, ETX, BCC
-    QCOMPARE(BytesToText(ByteView(c.reply).first(6)), std::string("P10000"));
-    QCOMPARE(c.reply[6], kEtx);
-    QCOMPARE(c.reply[7], frame.back());
-    QCOMPARE(h.monitor.text(), kStatusLine + "RD: 06\r\n" +
-                                   "RD: F2 00 00 06 50 31 30 30 30 30 03 " +
-                                   HexByte(frame.back()) + " \r\nSD: 06\r\n");
-    QVERIFY(h.messages.boxes.empty());
-    QCOMPARE(h.line.writes().size(), std::size_t{2});
-    QCOMPARE(h.line.writes()[1].bytes, Bytes{kAck});
-    QCOMPARE(h.clock.nowMs(), std::int64_t{20});
+    const QString reply = "RD: " + QString::fromStdString(HexBytes(frame)) + " \r\nSD: 06\r\n";
+    const QString notDetected = QString::fromUtf8(kUnitNotDetected);
+    const QString checkData = QString::fromUtf8(kCheckData);
+    const Bytes ack{kAck};
+    QTest::newRow("positive") << Script{{10, ack}, {20, frame}} << 0 << 8 << "RD: 06\r\n" + reply
+                              << "" << 20 << "06";
+    QTest::newRow("silent: EOT after 3 s for the ACK and 6 s for the head")
+        << Script{} << -2 << 0 << "SD: 04\r\n"
+        << "" << 12000 << "04";
+    QTest::newRow("NAK") << Script{{5, {kNak}}} << -1 << 9 << "RD: 15\r\n\r\n"
+                         << notDetected << 5 << "";
+    QTest::newRow("reply without ACK after 3 s")
+        << Script{{5000, frame}} << 0 << 8 << reply << "" << 5000 << "06";
+    QTest::newRow("reply without ACK within 3 s")
+        << Script{{100, frame}} << -1 << 9 << "RD: F2\r\n\r\n"
+        << notDetected << 100 << "";
+    // The head promises 6 text bytes; only 3 arrive.
+    QTest::newRow("head, then the rest missing for 6 s")
+        << Script{{10, ack}, {20, Bytes{0xF2, 0x00, 0x00, 0x06, 'P', '1', '0'}}} << -1 << 9
+        << "RD: 06\r\nRD: F2 00 00 06 \r\n"
+        << checkData << 6020 << "";
+    // The EOT goes at 6010.
+    QTest::newRow("two bytes after EOT") << Script{{10, ack}, {6500, Bytes{0xAA, 0xBB}}} << -2 << 0
+                                         << "RD: 06\r\nSD: 04\r\nRD: AA BB "
+                                         << "" << 6500 << "04";
+    QTest::newRow("three bytes after EOT show two")
+        << Script{{10, ack}, {6500, Bytes{0x01, 0x02, 0x03}}} << -2 << 0
+        << "RD: 06\r\nSD: 04\r\nRD: 01 02 "
+        << "" << 6500 << "04";
+    QTest::newRow("one byte after EOT")
+        << Script{{10, ack}, {6500, Bytes{0x15}}} << -1 << 9 << "RD: 06\r\nSD: 04\r\nRD: 15 \r\n"
+        << notDetected << 6500 << "04";
+  }
+  void exchangePaths() {
+    QFETCH(Script, script);
+    QFETCH(int, result);
+    QFETCH(int, count);
+    QFETCH(QString, monitor);
+    QFETCH(QString, box);
+    QFETCH(int, endMs);
+    QFETCH(QString, sent);
+    LinkHarness h;
+    AnswerCommand(h, script);
+    const Call c = Run(h, kStatusCommand, 9);
+    QCOMPARE(c.result, result);
+    QCOMPARE(int{c.count}, count);
+    if (result == 0) {  // the reply after its head
+      QCOMPARE(Bytes(c.reply.begin(), c.reply.begin() + count),
+               Bytes(script.back().second.begin() + 4, script.back().second.end()));
+    }
+    QCOMPARE(QString::fromStdString(h.monitor.text()),
+             QString::fromStdString(kStatusLine) + monitor);
+    QCOMPARE(h.messages.boxes.size(), std::size_t{box.isEmpty() ? 0u : 1u});
+    if (!box.isEmpty()) {
+      QCOMPARE(QString::fromStdString(h.messages.boxes[0].text), box);
+      QCOMPARE(h.messages.boxes[0].title, std::string("Caution"));
+    }
+    QCOMPARE(h.clock.nowMs(), std::int64_t{endMs});
+    QStringList hostBytes;
+    for (std::size_t i = 1; i < h.line.writes().size(); ++i) {
+      hostBytes << QString::fromStdString(HexBytes(h.line.writes()[i].bytes));
+    }
+    QCOMPARE(hostBytes.join(' '), sent);
   }
 
   void closedLinkSendsNothing() {
@@ -65,94 +127,7 @@ class TransactionTest : public QObject {
     QVERIFY(h.line.writes().empty());
     QVERIFY(h.monitor.text().empty());
     QCOMPARE(h.messages.boxes.size(), std::size_t{1});
-    QCOMPARE(h.messages.boxes[0].title, std::string("Caution"));
     QCOMPARE(h.messages.boxes[0].text, std::string("Comm. Port Setup First"));
-    QCOMPARE(h.messages.boxes[0].icon, Icon::Exclamation);
-  }
-
-  void silentDeviceEndsWithEotAfterTwelveSeconds() {
-    LinkHarness h;
-    const Call c = Run(h, kStatusCommand, 5);
-    QCOMPARE(c.result, -2);
-    QCOMPARE(int{c.count}, 0);
-    QCOMPARE(h.monitor.text(), kStatusLine + "SD: 04\r\n");
-    QVERIFY(h.messages.boxes.empty());
-    QCOMPARE(h.line.writes().size(), std::size_t{2});
-    QCOMPARE(h.line.writes()[1].bytes, Bytes{kEot});
-    QCOMPARE(h.line.writes()[1].atMs, std::int64_t{9000});  // 3 s for the ACK, 6 s for the head
-    QCOMPARE(h.clock.nowMs(), std::int64_t{12000});
-  }
-
-  void nakIsUnitNotDetected() {
-    LinkHarness h;
-    AnswerCommand(h, {{5, {kNak}}});
-    const Call c = Run(h, kStatusCommand, 7);
-    QCOMPARE(c.result, -1);
-    QCOMPARE(int{c.count}, 7);  // untouched
-    QCOMPARE(h.monitor.text(), kStatusLine + "RD: 15\r\n\r\n");
-    QCOMPARE(h.messages.boxes.size(), std::size_t{1});
-    QCOMPARE(h.messages.boxes[0].text, std::string(kUnitNotDetected));
-    QCOMPARE(h.messages.boxes[0].title, std::string("Caution"));
-    QCOMPARE(h.line.writes().size(), std::size_t{1});  // no ACK, no EOT
-    QCOMPARE(h.clock.nowMs(), std::int64_t{5});
-  }
-
-  void replyWithoutAckAfterThreeSecondsSucceeds() {
-    LinkHarness h;
-    AnswerCommand(h, {{5000, ReplyFrame("P10000")}});
-    const Call c = Run(h);
-    QCOMPARE(c.result, 0);
-    QCOMPARE(int{c.count}, 8);
-    QVERIFY(!QString::fromStdString(h.monitor.text()).contains("RD: 06"));
-    QVERIFY(h.monitor.text().starts_with(kStatusLine + "RD: F2 00 00 06 "));
-    QCOMPARE(h.clock.nowMs(), std::int64_t{5000});
-  }
-
-  void replyWithoutAckWithinThreeSecondsFails() {
-    LinkHarness h;
-    AnswerCommand(h, {{100, ReplyFrame("P10000")}});
-    const Call c = Run(h);
-    QCOMPARE(c.result, -1);
-    QCOMPARE(h.monitor.text(), kStatusLine + "RD: F2\r\n\r\n");
-    QCOMPARE(h.messages.boxes.at(0).text, std::string(kUnitNotDetected));
-  }
-
-  void headOnlyWaitsSixSecondsForTheRest() {
-    LinkHarness h;
-    // The head promises 6 text bytes; only 3 arrive.
-    AnswerCommand(h, {{10, {kAck}}, {20, Bytes{0xF2, 0x00, 0x00, 0x06, 'P', '1', '0'}}});
-    const Call c = Run(h, kStatusCommand, 3);
-    QCOMPARE(c.result, -1);
-    QCOMPARE(int{c.count}, 3);
-    QCOMPARE(h.monitor.text(), kStatusLine + "RD: 06\r\nRD: F2 00 00 06 \r\n");
-    QCOMPARE(h.messages.boxes.at(0).text, std::string(kCheckData));
-    QCOMPARE(h.line.writes().size(), std::size_t{1});  // no ACK for a partial reply
-    QCOMPARE(h.clock.nowMs(), std::int64_t{20 + 6000});
-  }
-
-  void bytesAfterEot_data() {
-    QTest::addColumn<Bytes>("late");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QString>("tail");
-    QTest::addColumn<bool>("box");
-    QTest::newRow("two bytes") << Bytes{0xAA, 0xBB} << -2 << "RD: AA BB " << false;
-    QTest::newRow("three bytes show two") << Bytes{0x01, 0x02, 0x03} << -2 << "RD: 01 02 " << false;
-    QTest::newRow("one byte") << Bytes{0x15} << -1 << "RD: 15 \r\n" << true;
-  }
-  void bytesAfterEot() {
-    QFETCH(Bytes, late);
-    QFETCH(int, result);
-    QFETCH(QString, tail);
-    QFETCH(bool, box);
-    LinkHarness h;
-    AnswerCommand(h, {{10, {kAck}}, {6500, late}});  // EOT goes at 6010
-    const Call c = Run(h, kStatusCommand, 9);
-    QCOMPARE(c.result, result);
-    QCOMPARE(int{c.count}, result == -2 ? 0 : 9);
-    QCOMPARE(QString::fromStdString(h.monitor.text()),
-             QString::fromStdString(kStatusLine + "RD: 06\r\nSD: 04\r\n") + tail);
-    QCOMPARE(h.messages.boxes.size(), std::size_t{box ? 1u : 0u});
-    if (box) QCOMPARE(h.messages.boxes[0].text, std::string(kUnitNotDetected));
   }
 
   void oversizedReplyFailsWithCountSet() {
@@ -195,7 +170,7 @@ class TransactionTest : public QObject {
     QCOMPARE(command.size(), std::size_t{30});
     const std::string line = CommandMonitorLine(command);
     const auto breakAt = line.find("\r\n");
-    QCOMPARE(breakAt, std::size_t{4 + 24 * 3});             // 24 bytes on the first line
+    QCOMPARE(breakAt, std::size_t{4 + 24 * 3});              // 24 bytes on the first line
     QVERIFY(line.substr(breakAt, 9) == "\r\n       ");       // continuation: seven blanks
     QCOMPARE(line.size(), std::size_t{4 + 30 * 3 + 9 + 2});  // 6 bytes on the second line
     // 24 bytes: the break follows the very last byte.
