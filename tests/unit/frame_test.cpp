@@ -15,9 +15,6 @@ class FrameTest : public QObject {
     QTest::addColumn<char>("parameter");
     QTest::addColumn<Bytes>("data");
     QTest::addColumn<Bytes>("expected");
-    QTest::newRow("initialize, address 0")
-        << 0 << '0' << '0' << Bytes{}
-        << Bytes{0xF2, 0x00, 0x00, 0x03, 0x43, 0x30, 0x30, 0x03, 0xB1};
     QTest::newRow("card status, address 0")
         << 0 << '1' << '0' << Bytes{}
         << Bytes{0xF2, 0x00, 0x00, 0x03, 0x43, 0x31, 0x30, 0x03, 0xB0};

@@ -1,6 +1,5 @@
 // The byte grid driven by real key and mouse events on a shown, active window.
 #include <QApplication>
-#include <QClipboard>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -160,7 +159,6 @@ class ByteGridTest : public QObject {
   // Whatever brings the focus in, the whole text is selected and overtyped.
   void focusSelectsWholeText() {
     QVERIFY(showWithFocus(ByteGridShape::srfPassword(), 0));
-    QCOMPARE(grid_->cell(0)->selectedText(), QStringLiteral("FF"));
     PressAtFocus(Qt::Key_Tab);
     QCOMPARE(grid_->cell(1)->selectedText(), QStringLiteral("FF"));
     QTest::mouseClick(grid_->cell(4), Qt::LeftButton);
@@ -188,16 +186,6 @@ class ByteGridTest : public QObject {
     grid_->setCellText(index, QStringLiteral("1234"));
     QCOMPARE(grid_->cellText(index), QStringLiteral("34"));
     QCOMPARE(FocusedCell(*grid_), focus);
-  }
-
-  void pastedTextKeepsLastTwo() {
-    QVERIFY(showWithFocus(ByteGridShape::srfText(), 3));
-    QApplication::clipboard()->setText(QStringLiteral("1234"));
-    if (QApplication::clipboard()->text() != QStringLiteral("1234")) QSKIP("no clipboard");
-    PressAtFocus(Qt::Key_Home);
-    QTest::keyClick(grid_->cell(3), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(grid_->cellText(3), QStringLiteral("34"));
-    QCOMPARE(FocusedCell(*grid_), 4);
   }
 
   // A grid out of sight takes the text but leaves the focus where it is.

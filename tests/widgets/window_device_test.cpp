@@ -117,24 +117,6 @@ class WindowDeviceTest : public QObject {
     QVERIFY(states.contains("On") && states.contains("Off"));
   }
 
-  void refusalsAreExplained() {
-    SimWindow w;
-    Click(w, "MoveCardToFront1Btn");  // before the first initialize
-    QCOMPARE(w.messages.boxes.back().title, std::string("Negative response:B0"));
-    QCOMPARE(w.messages.boxes.back().text, std::string("Not received Initialize command"));
-
-    w.model.state().stackerCount = 0;
-    Initialize(w);
-    Click(w, "MoveCardToFront1Btn");
-    QCOMPARE(w.messages.boxes.back().title, std::string("Negative response:A0"));
-
-    w.model.state().stackerCount = 5;
-    w.model.state().binCount = w.model.state().binCapacity;
-    Click(w, "MoveCardToRecycleBinBtn");
-    QCOMPARE(w.messages.boxes.back().title, std::string("Negative response:A1"));
-    QCOMPARE(w.messages.boxes.back().text, std::string("The Error Bin is Full"));
-  }
-
   void cancelledInitializeSendsNothing() {
     SimWindow w;
     w.monitor.append("old traffic\r\n");
@@ -183,15 +165,6 @@ class WindowDeviceTest : public QObject {
     w.find<QCheckBox>("CheckRecord")->setChecked(true);
     Click(w, "CardStatusBtn");
     QCOMPARE(w.monitor.text(), one + one);
-  }
-
-  void linkFailureStillSeparatesExchanges() {
-    SimWindow w;
-    w.model.setFault(sim::Fault::Silent);
-    Click(w, "CardStatusBtn");
-    QVERIFY(w.messages.boxes.empty());
-    QVERIFY(w.monitor.text().ends_with("SD: 04\r\n\r\n"));
-    QCOMPARE(w.clock.nowMs(), std::int64_t{12000});
   }
 
   void identityAndCounter() {
