@@ -180,6 +180,34 @@ class ReaderMainTest : public QObject {
     QVERIFY(!QApplication::overrideCursor());
   }
 
+  void rfCombosAtLoad() {
+    WindowHarness h;
+    auto hexItems = [](int first, int count) {
+      QStringList items;
+      for (int i = first; i < first + count; ++i)
+        items << QString("%1").arg(i, 2, 16, QChar('0')).toUpper();
+      return items;
+    };
+    const struct {
+      const char* name;
+      QStringList items;
+      QString selected;
+    } combos[] = {{"SecNumberCombo", hexItems(0, 40), "01"},
+                  {"BlockNumberCombo", hexItems(0, 16), "00"},
+                  {"BlockLongCombo", {"01"}, "01"},
+                  {"PurseBlockCombbox", hexItems(0, 16), "00"},
+                  {"ULSecNumberCombo", hexItems(0, 16), "04"},
+                  {"RFCardUPCombbox",
+                   {"Type A,Type B", "Type B,Type A", "Type A(Only)", "Type B(Only)"},
+                   "Type A,Type B"}};
+    for (const auto& c : combos) {
+      auto* combo = h.find<QComboBox>(c.name);
+      QVERIFY2(combo, c.name);
+      QCOMPARE(ComboItems(combo), c.items);
+      QCOMPARE(combo->currentText(), c.selected);
+    }
+  }
+
   void addressFollowsTheCombo() {
     WindowHarness h;
     QCOMPARE(ComboItems(h.find<QComboBox>("cmbAddress846")),
