@@ -29,12 +29,12 @@ ReaderMain::ReaderMain(Session& session, FileDialogs& files, QWidget* parent)
   auto* central = new QWidget;
   auto* layout = new QHBoxLayout(central);
   layout->addWidget(buildLeftColumn());
-  tabs_ = Named(new QTabWidget, "SSTab1");
-  tabs_->addTab(buildRfTab(), "RF CARD");
-  tabs_->addTab(buildIcTab(), "IC CARD");
-  tabs_->addTab(buildExtendTab(), "EXTEND FUNCTION");
-  tabs_->addTab(buildMonitorTab(), "MONITOR");
-  layout->addWidget(tabs_, 1);
+  auto* tabs = Named(new QTabWidget, "SSTab1");
+  tabs->addTab(buildRfTab(), "RF CARD");
+  tabs->addTab(buildIcTab(), "IC CARD");
+  tabs->addTab(buildExtendTab(), "EXTEND FUNCTION");
+  tabs->addTab(buildMonitorTab(), "MONITOR");
+  layout->addWidget(tabs, 1);
   setCentralWidget(central);
 
   fillCombos();
@@ -117,20 +117,20 @@ QWidget* ReaderMain::buildLeftColumn() {
 QWidget* ReaderMain::buildMonitorTab() {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
-  monitorView_ = Named(new MonitorView(session_.monitor), "SDTDText");
-  layout->addWidget(monitorView_, 1);
+  auto* monitorView = Named(new MonitorView(session_.monitor), "SDTDText");
+  layout->addWidget(monitorView, 1);
   auto* row = new QHBoxLayout;
   auto* clear = Named(new QPushButton("Clear Data"), "ClearSDTDText");
-  record_ = Named(new QCheckBox("Record Data"), "CheckRecord");
-  record_->setChecked(session_.monitor.record());
+  auto* record = Named(new QCheckBox("Record Data"), "CheckRecord");
+  record->setChecked(session_.monitor.record());
   auto* save = Named(new QPushButton("Save To"), "SaveSDTDText");
   row->addWidget(clear);
-  row->addWidget(record_);
+  row->addWidget(record);
   row->addStretch();
   row->addWidget(save);
   layout->addLayout(row);
   connect(clear, &QPushButton::clicked, this, [this] { session_.monitor.clear(); });
-  connect(record_, &QCheckBox::toggled, this, [this](bool on) { session_.monitor.setRecord(on); });
+  connect(record, &QCheckBox::toggled, this, [this](bool on) { session_.monitor.setRecord(on); });
   connect(save, &QPushButton::clicked, this, &ReaderMain::saveMonitor);
   return page;
 }

@@ -8,17 +8,13 @@
 #include "ui/file_dialogs.h"
 #include "ui/qt_device_views.h"
 
-class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QPushButton;
-class QTabWidget;
 class QVBoxLayout;
 
 namespace kdx::ui {
 
-class ByteGrid;
-class MonitorView;
 
 // The main window: the link and transport buttons on the left, the card,
 // extended-function and monitor tabs on the right. It owns nothing of the
@@ -29,8 +25,6 @@ class ReaderMain final : public QMainWindow {
   ReaderMain(Session& session, FileDialogs& files, QWidget* parent = nullptr);
 
   Session& session() { return session_; }
-  QTabWidget* outerTabs() const { return tabs_; }
-  ByteGrid* icGrid() const { return icGrid_; }
 
   // Runs one operation of a command button with the busy cursor showing, then
   // brings the controls that depend on the link up to date.
@@ -61,10 +55,6 @@ class ReaderMain final : public QMainWindow {
   Session& session_;
   FileDialogs& files_;
   QComboBox* address_ = nullptr;
-  QTabWidget* tabs_ = nullptr;
-  QCheckBox* record_ = nullptr;
-  MonitorView* monitorView_ = nullptr;
-  ByteGrid* icGrid_ = nullptr;
   QList<QPushButton*> windowButtons_;
   QtDeviceViews deviceViews_{this};
   std::unique_ptr<QtCounterField> counter_;

@@ -79,8 +79,7 @@ QWidget* ReaderMain::buildIcTab() {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   auto* data = Named(new QGroupBox("IC Card Data"), ArrayName("ICframeComm", 9));
-  icGrid_ = new ByteGrid(ByteGridShape::icText());
-  (new QVBoxLayout(data))->addWidget(icGrid_);
+  (new QVBoxLayout(data))->addWidget(new ByteGrid(ByteGridShape::icText()));
   layout->addWidget(data);
 
   auto* inner = Named(new QTabWidget, "SSTab2");
