@@ -3,12 +3,41 @@
 #include <algorithm>
 
 #include "link/frame.h"
+#include "link/receive.h"
 
 namespace kdx {
 
 namespace {
 
 constexpr const char* kContinuation = "\r\n       ";
+
+// The monitor lines of a reply: the device's ACK on a line of its own, then
+// the head and the rest on one line that breaks after the 26th byte and
+// every 25 after it.
+class MonitorLog final : public ReceiveLog {
+ public:
+  explicit MonitorLog(Monitor& monitor) : monitor_(monitor) {}
+  void ack(std::uint8_t byte) override { monitor_.append("RD: " + HexByte(byte) + kCrLf); }
+  void head(ByteView head) override {
+    std::string line = "RD: ";
+    for (auto b : head) line += HexByte(b) + ' ';
+    monitor_.append(line);
+  }
+  void rest(ByteView rest) override {
+    std::string line;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+      line += HexByte(rest[i]) + ' ';
+      if ((i + 4) % 25 == 0 && i + 1 < rest.size()) line += kContinuation;
+    }
+    line += kCrLf;
+    monitor_.append(line);
+  }
+
+ private:
+  Monitor& monitor_;
+};
+
+constexpr ReceiveLimits kExchangeLimits{kAckWaitMs, kHeadWaitMs, kRestWaitMs, false};
 
 // One exchange's state: which failure message applies, and the monitor.
 class Exchange {
@@ -18,93 +47,60 @@ class Exchange {
   int run(const Bytes& command, int commandLength, Bytes& reply, std::int16_t& replyCount);
 
  private:
-  int fail() {
-    ShowCaution(s_.messages, detecting_ ? kUnitNotDetected : kCheckData);
+  // The failure exit. While the unit has not yet shown that it is there (no
+  // reply head read), the failure says it was not detected.
+  int fail(bool detecting) {
+    ShowCaution(s_.messages, detecting ? kUnitNotDetected : kCheckData);
     s_.monitor.append(kCrLf);
     s_.monitor.revealEnd();
     return kExchangeFailed;
   }
-  WaitResult waitFor(std::size_t count, std::int64_t limitMs) {
-    return s_.line.waitForBytes(count, s_.clock.nowMs() + limitMs);
-  }
   int eotPath(std::int16_t& replyCount);
 
   Session& s_;
-  bool detecting_ = false;
 };
 
-int Exchange::run(const Bytes& command, int commandLength, Bytes& reply,
-                  std::int16_t& replyCount) {
+int Exchange::run(const Bytes& command, int commandLength, Bytes& reply, std::int16_t& replyCount) {
   SerialLine& line = s_.line;
-  Monitor& monitor = s_.monitor;
-
   line.discardInput();
   line.discardOutput();
-  if (!line.write(command)) return fail();
-  const auto shown = static_cast<std::size_t>(std::clamp<int>(commandLength, 0, static_cast<int>(command.size())));
-  monitor.append(CommandMonitorLine(ByteView(command).first(shown)));
+  if (!line.write(command)) return fail(false);
+  const auto shown =
+      static_cast<std::size_t>(std::clamp<int>(commandLength, 0, static_cast<int>(command.size())));
+  s_.monitor.append(CommandMonitorLine(ByteView(command).first(shown)));
 
-  // The device's ACK. A missing one is not a failure by itself.
-  detecting_ = true;
-  Bytes got;
-  switch (waitFor(1, kAckWaitMs)) {
-    case WaitResult::Failed:
-      return fail();
-    case WaitResult::Ready:
-      if (!line.read(1, got) || got.size() != 1) return fail();
-      monitor.append("RD: " + HexByte(got[0]) + kCrLf);
-      if (got[0] != kAck) return fail();
-      break;
-    case WaitResult::TimedOut:
-      break;
-  }
-
-  // The reply head: STX, address, text length.
-  switch (waitFor(4, kHeadWaitMs)) {
-    case WaitResult::Failed:
-      return fail();
-    case WaitResult::TimedOut:
-      return eotPath(replyCount);
-    case WaitResult::Ready:
+  MonitorLog log(s_.monitor);
+  const Received received = ReceiveReply(line, s_.clock, kExchangeLimits, &log);
+  switch (received.stoppedAt) {
+    case ReceiveStage::Ack:
+      return fail(true);
+    case ReceiveStage::Head:
+      // A head that never came (no port error) is answered with EOT.
+      return received.portError ? fail(true) : eotPath(replyCount);
+    case ReceiveStage::Rest:
+      return fail(false);
+    case ReceiveStage::Done:
       break;
   }
-  Bytes head;
-  if (!line.read(4, head) || head.size() != 4) return fail();
-  detecting_ = false;
-  std::string replyLine = "RD: ";
-  for (auto b : head) replyLine += HexByte(b) + ' ';
-  monitor.append(replyLine);
 
-  // The rest: the text, ETX and the check byte.
-  const std::size_t expected = static_cast<std::size_t>(ReplyTextLength(head)) + 2;
-  if (waitFor(expected, kRestWaitMs) != WaitResult::Ready) return fail();
-  Bytes rest;
-  if (!line.read(0, rest)) return fail();
+  if (!line.write(Bytes{kAck})) return fail(false);
+  s_.monitor.append("SD: 06\r\n");
 
-  replyLine.clear();
-  for (std::size_t i = 0; i < rest.size(); ++i) {
-    replyLine += HexByte(rest[i]) + ' ';
-    if ((i + 4) % 25 == 0 && i + 1 < rest.size()) replyLine += kContinuation;
-  }
-  replyLine += kCrLf;
-  monitor.append(replyLine);
-
-  if (!line.write(Bytes{kAck})) return fail();
-  monitor.append("SD: 06\r\n");
-
+  const Bytes& rest = received.rest;
   if (reply.size() < kReplyBufferSize) reply.resize(kReplyBufferSize);
   replyCount = static_cast<std::int16_t>(std::min<std::size_t>(rest.size(), INT16_MAX));
   std::copy_n(rest.begin(), std::min(rest.size(), reply.size()), reply.begin());
-  if (rest.size() > kReplyBufferSize) return fail();
+  if (rest.size() > kReplyBufferSize) return fail(false);
   return kExchangeDone;
 }
 
 int Exchange::eotPath(std::int16_t& replyCount) {
-  if (!s_.line.write(Bytes{kEot})) return fail();
+  // Detection is on again while looking at what follows the EOT.
+  if (!s_.line.write(Bytes{kEot})) return fail(true);
   s_.monitor.append("SD: 04\r\n");
-  switch (waitFor(1, kAfterEotWaitMs)) {
+  switch (s_.line.waitForBytes(1, s_.clock.nowMs() + kAfterEotWaitMs)) {
     case WaitResult::Failed:
-      return fail();
+      return fail(true);
     case WaitResult::TimedOut:
       replyCount = 0;
       return kExchangeNoReply;
@@ -112,13 +108,14 @@ int Exchange::eotPath(std::int16_t& replyCount) {
       break;
   }
   Bytes late;
-  if (!s_.line.read(0, late) || late.empty()) return fail();
+  if (!s_.line.read(0, late) || late.empty()) return fail(true);
   std::string text = "RD: ";
-  for (std::size_t i = 0; i < std::min<std::size_t>(late.size(), 2); ++i) text += HexByte(late[i]) + ' ';
+  for (std::size_t i = 0; i < std::min<std::size_t>(late.size(), 2); ++i)
+    text += HexByte(late[i]) + ' ';
   s_.monitor.append(text);
   // A single byte after EOT is a device answering out of turn: the unit is
   // not the one we think, so report it as not detected.
-  if (late.size() == 1) return fail();
+  if (late.size() == 1) return fail(true);
   replyCount = 0;
   return kExchangeNoReply;
 }
