@@ -12,45 +12,28 @@ std::optional<std::string> PadCounter(std::string_view text) {
   return std::string(3 - text.size(), '0') + std::string(text);
 }
 
-CommandOutcome RunReadCounter(Session& session, CounterField& field) {
-  if (!CheckLink(session)) return CommandOutcome::NotSent;
-  session.monitor.prologue();
-  field.setText("");
-  Reply reply;
-  const auto outcome = Transact(session, kCounterCommand, kReadCounterParameter, {}, reply);
-  if (outcome == CommandOutcome::Positive) {
-    // The field holds at most three digits; a reply that does not fit is
-    // refused rather than shown cut short.
-    const std::string counter = reply.dataText();
-    if (PadCounter(counter)) {
-      field.setText(counter);
-      session.messages.show("Read Counter", "Read Counter Success", Icon::Information);
-    } else {
-      ShowCaution(session.messages, kCheckData);
-    }
-  }
-  session.monitor.epilogue();
-  return outcome;
+Outgoing EmptyCounterField(DeviceContext& context) {
+  context.view.setCounterText("");
+  return Outgoing::Send();
 }
 
-CommandOutcome RunInitializeCounter(Session& session, CounterField& field) {
-  if (!CheckLink(session)) return CommandOutcome::NotSent;
-  session.monitor.prologue();
-  const auto digits = PadCounter(field.text());
-  if (!digits) {
-    ShowCaution(session.messages, kCheckData);
-    session.monitor.epilogue();
-    return CommandOutcome::NotSent;
+void ShowCounter(DeviceContext& context, const DeviceOperation& row, const Reply& reply) {
+  // The field holds at most three digits; a reply that does not fit is
+  // refused rather than shown cut short.
+  const std::string counter = reply.dataText();
+  if (!PadCounter(counter)) {
+    ShowCaution(context.session.messages, kCheckData);
+    return;
   }
-  field.setText(*digits);
-  Reply reply;
-  const auto outcome =
-      Transact(session, kCounterCommand, kSetCounterParameter, TextToBytes(*digits), reply);
-  if (outcome == CommandOutcome::Positive) {
-    session.messages.show("InitializeI Counter", "InitializeI Counter Success", Icon::Information);
-  }
-  session.monitor.epilogue();
-  return outcome;
+  context.view.setCounterText(counter);
+  context.session.messages.show(row.title, row.text, Icon::Information);
+}
+
+Outgoing PaddedCounter(DeviceContext& context) {
+  const auto digits = PadCounter(context.view.counterText());
+  if (!digits) return Outgoing::Refuse(kCheckData);
+  context.view.setCounterText(*digits);
+  return Outgoing::Send(TextToBytes(*digits));
 }
 
 }  // namespace kdx

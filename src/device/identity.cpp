@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/conversions.h"
+
 namespace kdx {
 
 namespace {
@@ -95,18 +97,16 @@ std::string_view DispenserText(std::uint8_t value) {
 }  // namespace
 
 std::string TrimmedSerialNumber(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(' ');
-  return std::string(text.substr(first, last - first + 1));
+  return std::string(TrimBlanks(text));
 }
 
-CommandOutcome RunReadSerialNumber(Session& session, SerialNumberView& view) {
-  const std::uint8_t data[] = {kReadSerialData};
-  return RunCommand(session, kReadSerialCommand, '0', data, [&session, &view](const Reply& reply) {
-    session.state.serialNumber = reply.dataText();
-    view.showSerialNumber(TrimmedSerialNumber(session.state.serialNumber));
-  });
+Outgoing SerialNumberRequest(DeviceContext&) {
+  return Outgoing::Send({kReadSerialData});
+}
+
+void ShowSerialNumber(DeviceContext& context, const DeviceOperation&, const Reply& reply) {
+  context.records.serialNumber = reply.dataText();
+  context.view.showSerialNumber(TrimmedSerialNumber(context.records.serialNumber));
 }
 
 ConfigurationTexts ConfigurationValueTexts(const ConfigurationRecord& record) {
@@ -126,16 +126,13 @@ ConfigurationTexts ConfigurationValueTexts(const ConfigurationRecord& record) {
   return texts;
 }
 
-CommandOutcome RunReadConfiguration(Session& session, ConfigurationView& view) {
-  return RunCommand(session, kReadConfigurationCommand, '0', {},
-                    [&session, &view](const Reply& reply) {
-                      auto& record = session.state.configuration;
-                      const ByteView data = reply.data();
-                      const std::size_t carried = std::min(data.size(), record.size());
-                      record.fill(0);
-                      std::copy_n(data.begin(), carried, record.begin());
-                      view.showConfiguration(ConfigurationValueTexts(record));
-                    });
+void ShowConfiguration(DeviceContext& context, const DeviceOperation&, const Reply& reply) {
+  auto& record = context.records.configuration;
+  const ByteView data = reply.data();
+  const std::size_t carried = std::min(data.size(), record.size());
+  record.fill(0);
+  std::copy_n(data.begin(), carried, record.begin());
+  context.view.showConfiguration(ConfigurationValueTexts(record));
 }
 
 }  // namespace kdx

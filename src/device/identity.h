@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/operation.h"
+#include "device/device_context.h"
 
 namespace kdx {
 
@@ -17,20 +17,11 @@ inline constexpr std::uint8_t kReadSerialData = 0x12;
 // The serial number without leading and trailing blanks, as the dialog shows it.
 std::string TrimmedSerialNumber(std::string_view text);
 
-// Shows the serial number modally.
-class SerialNumberView {
- public:
-  virtual ~SerialNumberView() = default;
-  virtual void showSerialNumber(std::string_view serialNumber) = 0;
-};
-
-// "Read SN": a positive reply's data, as characters, becomes the program-wide
-// serial number; the view shows it trimmed.
-CommandOutcome RunReadSerialNumber(Session& session, SerialNumberView& view);
-
-// Configuration record: ten bytes as the device reports them; 0 marks a byte
-// the reply did not carry, which every line treats as an unknown value.
-using ConfigurationRecord = std::array<std::uint8_t, 10>;
+// "Read SN" sends the one data byte.
+Outgoing SerialNumberRequest(DeviceContext& context);
+// A positive reply's data, as characters, becomes the program-wide serial
+// number; the view shows it trimmed.
+void ShowSerialNumber(DeviceContext& context, const DeviceOperation& row, const Reply& reply);
 
 // A line of the configuration dialog: its caption and the label of its value.
 struct ConfigurationLine {
@@ -49,21 +40,12 @@ inline constexpr std::array<ConfigurationLine, 8> kConfigurationLines{{
     {"Dispense card component type", "Label17"},
 }};
 
-// The value texts of the eight lines, top to bottom; "" for a value the
-// device does not define.
-using ConfigurationTexts = std::array<std::string, 8>;
+// The value texts of the eight lines.
 ConfigurationTexts ConfigurationValueTexts(const ConfigurationRecord& record);
-
-// Shows the configuration lines modally.
-class ConfigurationView {
- public:
-  virtual ~ConfigurationView() = default;
-  virtual void showConfiguration(const ConfigurationTexts& values) = 0;
-};
 
 // "Unit configuration": the first ten data bytes of a positive reply replace
 // the program-wide configuration record (missing bytes become unknown); the
 // view shows its texts.
-CommandOutcome RunReadConfiguration(Session& session, ConfigurationView& view);
+void ShowConfiguration(DeviceContext& context, const DeviceOperation& row, const Reply& reply);
 
 }  // namespace kdx

@@ -11,24 +11,19 @@ bool IsInitializeCode(std::uint8_t code) {
   return false;
 }
 
-CommandOutcome RunInitialize(Session& session, InitializeView& view) {
-  if (!CheckLink(session)) return CommandOutcome::NotSent;
-  session.monitor.prologue();
+Outgoing ChooseInitializeOption(DeviceContext& context) {
   // Loading the dialog resets the choice, so a dialog that never reports one
   // sends nothing.
-  session.state.initializeCode = 0;
-  session.state.initializeCode = view.chooseInitializeOption();
-  const std::uint8_t code = session.state.initializeCode;
-  if (!IsInitializeCode(code)) return CommandOutcome::NotSent;
+  context.records.initializeCode = 0;
+  context.records.initializeCode = context.view.chooseInitializeOption();
+  const std::uint8_t code = context.records.initializeCode;
+  if (!IsInitializeCode(code)) return Outgoing::Withdraw();
+  return Outgoing::SendParameter(code);
+}
 
-  Reply reply;
-  const auto outcome = Transact(session, kInitializeCommand, code, {}, reply);
-  if (outcome == CommandOutcome::Positive) {
-    session.messages.show("Reset", std::string("Reset success") + kCrLf + Latin1ToUtf8(reply.dataText()),
-                          Icon::Information);
-  }
-  session.monitor.epilogue();
-  return outcome;
+void ShowInitialized(DeviceContext& context, const DeviceOperation& row, const Reply& reply) {
+  context.session.messages.show(
+      row.title, std::string(row.text) + kCrLf + Latin1ToUtf8(reply.dataText()), Icon::Information);
 }
 
 }  // namespace kdx

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "link/operation.h"
+#include "device/device_context.h"
 
 namespace kdx {
 
@@ -32,19 +32,13 @@ inline constexpr std::uint8_t kInitializeCommand = '0';
 // True for the six codes of the table; 0 and anything else mean "send nothing".
 bool IsInitializeCode(std::uint8_t code);
 
-// Asks the operator which option to use, modally.
-class InitializeView {
- public:
-  virtual ~InitializeView() = default;
-  // The chosen parameter code, or 0 when nothing is to be sent (Cancel, or
-  // the dialog closed by its frame).
-  virtual std::uint8_t chooseInitializeOption() = 0;
-};
+// INITIALIZE's check before sending, after the link check and the monitor
+// prologue: the option dialog, whose choice becomes the program-wide
+// initialize code and the parameter code. A cancelled dialog (or a code the
+// table does not hold) sends nothing and the monitor gets no CR LF.
+Outgoing ChooseInitializeOption(DeviceContext& context);
 
-// "INITIALIZE": link check, monitor prologue (also when the operator then
-// cancels), the option dialog, and unless cancelled the command "0" with the
-// chosen code; a positive reply shows "Reset success" and the reply's data as
-// text. A cancelled dialog ends the operation without the monitor's CR LF.
-CommandOutcome RunInitialize(Session& session, InitializeView& view);
+// A positive reply: "Reset success" and the reply's data as text.
+void ShowInitialized(DeviceContext& context, const DeviceOperation& row, const Reply& reply);
 
 }  // namespace kdx

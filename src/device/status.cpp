@@ -63,14 +63,11 @@ std::string CardStatusMessage(std::uint8_t st0, std::uint8_t st1, std::uint8_t s
   return text;
 }
 
-CommandOutcome RunCardStatus(Session& session) {
-  return RunCommand(
-      session, kStatusCommand, kCardStatusParameter, {}, [&session](const Reply& reply) {
-        session.messages.show(
-            "Card Status",
-            CardStatusMessage(StatusByte(reply, 0), StatusByte(reply, 1), StatusByte(reply, 2)),
-            Icon::Information);
-      });
+void ShowCardStatus(DeviceContext& context, const DeviceOperation& row, const Reply& reply) {
+  context.session.messages.show(
+      row.title,
+      CardStatusMessage(StatusByte(reply, 0), StatusByte(reply, 1), StatusByte(reply, 2)),
+      Icon::Information);
 }
 
 SensorState SensorStateOf(std::uint8_t value) {
@@ -91,16 +88,13 @@ std::string_view SensorStateText(SensorState state) {
   return "";
 }
 
-CommandOutcome RunSensorStatus(Session& session, SensorView& view) {
-  return RunCommand(session, kStatusCommand, kSensorStatusParameter, {},
-                    [&session, &view](const Reply& reply) {
-                      auto& sensors = session.state.sensors;
-                      const ByteView data = reply.data();
-                      const std::size_t carried = std::min(data.size(), sensors.size());
-                      sensors.fill(0);
-                      std::copy_n(data.begin(), carried, sensors.begin());
-                      view.showSensors(sensors);
-                    });
+void ShowSensorStates(DeviceContext& context, const DeviceOperation&, const Reply& reply) {
+  auto& sensors = context.records.sensors;
+  const ByteView data = reply.data();
+  const std::size_t carried = std::min(data.size(), sensors.size());
+  sensors.fill(0);
+  std::copy_n(data.begin(), carried, sensors.begin());
+  context.view.showSensors(sensors);
 }
 
 }  // namespace kdx

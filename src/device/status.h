@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/operation.h"
+#include "device/device_context.h"
 
 namespace kdx {
 
@@ -22,12 +22,9 @@ std::string_view ErrorBinText(std::uint8_t st2);
 // "Card Status Success" and the three sentences, joined by CR LF.
 std::string CardStatusMessage(std::uint8_t st0, std::uint8_t st1, std::uint8_t st2);
 
-// "Card Status": a positive reply becomes one information box titled
-// "Card Status". Status bytes the reply does not carry count as unknown.
-CommandOutcome RunCardStatus(Session& session);
-
-// Twelve sensor states: '0' off, '1' on, anything else unknown.
-using SensorStates = std::array<std::uint8_t, 12>;
+// "Card Status": a positive reply becomes one information box with the
+// row's title. Status bytes the reply does not carry count as unknown.
+void ShowCardStatus(DeviceContext& context, const DeviceOperation& row, const Reply& reply);
 
 // A sensor line of the sensor dialog: caption label, caption, state label.
 struct SensorLine {
@@ -57,16 +54,9 @@ SensorState SensorStateOf(std::uint8_t value);
 // "On", "Off" or "" (unknown).
 std::string_view SensorStateText(SensorState state);
 
-// Shows the sensor states modally.
-class SensorView {
- public:
-  virtual ~SensorView() = default;
-  virtual void showSensors(const SensorStates& states) = 0;
-};
-
 // "Sensor Status": a positive reply's first twelve data bytes replace the
 // program-wide sensor states, which the view then shows. A reply with fewer
 // data bytes fills what it carries; the other sensors become unknown.
-CommandOutcome RunSensorStatus(Session& session, SensorView& view);
+void ShowSensorStates(DeviceContext& context, const DeviceOperation& row, const Reply& reply);
 
 }  // namespace kdx

@@ -25,8 +25,10 @@ double HexTextToNumber(std::string_view text) {
   double value = 0;
   for (char c : text) {
     int digit = 0;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
     value = value * 16 + digit;
   }
   return value;
@@ -51,7 +53,15 @@ std::string ReadTextLine(std::string_view text, std::int32_t line) {
   }
   if (pos >= text.size()) return {};
   const auto end = text.find_first_of("\r\n", pos);
-  return std::string(text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos));
+  return std::string(
+      text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos));
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
 }
 
 }  // namespace kdx

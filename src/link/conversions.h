@@ -21,6 +21,9 @@ double HexTextToNumber(std::string_view text);
 // anything else, or a text of another length, gives 0.
 std::int16_t CharDigitValue(std::string_view text);
 
+// The text without the blanks (spaces only, not tabs or line ends) at both ends.
+std::string_view TrimBlanks(std::string_view text);
+
 // Line `line` (from 0) of a multi-line text whose lines end in CR LF (a bare
 // LF or CR also ends a line), without its line break; "" past the last line.
 std::string ReadTextLine(std::string_view text, std::int32_t line);

@@ -1,6 +1,7 @@
 #include "link/monitor.h"
 
 #include "link/bytes.h"
+#include "link/conversions.h"
 
 namespace kdx {
 
@@ -19,17 +20,16 @@ void Monitor::prologue() {
   if (!record_) clear();
 }
 
-void Monitor::epilogue() { append(kCrLf); }
+void Monitor::epilogue() {
+  append(kCrLf);
+}
 
 void Monitor::revealEnd() {
   if (onRevealEnd) onRevealEnd();
 }
 
 std::string Monitor::trimmedText() const {
-  const auto first = text_.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  const auto last = text_.find_last_not_of(' ');
-  return text_.substr(first, last - first + 1);
+  return std::string(TrimBlanks(text_));
 }
 
 }  // namespace kdx

@@ -42,14 +42,32 @@ CommandOutcome Transact(Session& session, std::uint8_t command, std::uint8_t par
 }
 
 CommandOutcome RunCommand(Session& session, std::uint8_t command, std::uint8_t parameter,
-                          ByteView data, const std::function<void(const Reply&)>& onPositive) {
+                          const std::function<Outgoing()>& check,
+                          const std::function<void(const Reply&)>& onPositive, Reply* replyOut) {
+  if (replyOut) replyOut->bytes.clear();
   if (!CheckLink(session)) return CommandOutcome::NotSent;
   session.monitor.prologue();
+  const Outgoing out = check ? check() : Outgoing::Send();
+  if (!out.send) {
+    if (!out.refusal.empty()) ShowCaution(session.messages, out.refusal);
+    if (out.crlf) session.monitor.epilogue();
+    return CommandOutcome::NotSent;
+  }
   Reply reply;
-  const auto outcome = Transact(session, command, parameter, data, reply);
+  const auto outcome =
+      Transact(session, command, out.parameter.value_or(parameter), out.data, reply);
   if (outcome == CommandOutcome::Positive && onPositive) onPositive(reply);
   session.monitor.epilogue();
+  if (replyOut) *replyOut = std::move(reply);
   return outcome;
+}
+
+CommandOutcome RunCommand(Session& session, std::uint8_t command, std::uint8_t parameter,
+                          ByteView data, const std::function<void(const Reply&)>& onPositive,
+                          Reply* reply) {
+  return RunCommand(
+      session, command, parameter,
+      [data] { return Outgoing::Send(Bytes(data.begin(), data.end())); }, onPositive, reply);
 }
 
 }  // namespace kdx

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
 
 #include "link/session.h"
 
@@ -22,12 +26,36 @@ struct Reply {
 };
 
 enum class CommandOutcome {
-  NotSent,       // link closed or input refused; nothing went out
-  Failed,        // the exchange failed (already reported)
-  NoReply,       // EOT sent, no reply
+  NotSent,  // link closed or input refused; nothing went out
+  Failed,   // the exchange failed (already reported)
+  NoReply,  // EOT sent, no reply
   Positive,
   Negative,      // explained to the operator already
   Unrecognised,  // first reply byte neither "P" nor "N"
+};
+
+// What an operation decides from the operator's input before anything is
+// sent: the data to send (and, for the few operations whose input chooses it,
+// the parameter code), or a refusal. A refusal shows its text, if any, as a
+// caution box; `crlf` says whether the monitor still gets the operation's
+// closing CR LF.
+struct Outgoing {
+  bool send = true;
+  Bytes data;
+  std::optional<std::uint8_t> parameter;
+  std::string refusal;
+  bool crlf = true;
+
+  static Outgoing Send(Bytes data = {}) { return {true, std::move(data), std::nullopt, {}, true}; }
+  static Outgoing SendParameter(std::uint8_t parameter, Bytes data = {}) {
+    return {true, std::move(data), parameter, {}, true};
+  }
+  // Refused with a caution box; the monitor gets its CR LF.
+  static Outgoing Refuse(std::string_view text) {
+    return {false, {}, std::nullopt, std::string(text), true};
+  }
+  // Given up without a word and without the CR LF (a dialog cancelled).
+  static Outgoing Withdraw() { return {false, {}, std::nullopt, {}, false}; }
 };
 
 // Link check: false, after the "Comm. Port Setup First" box, when closed.
@@ -40,8 +68,60 @@ CommandOutcome Transact(Session& session, std::uint8_t command, std::uint8_t par
                         ByteView data, Reply& reply);
 
 // The sequence every command button follows: link check, monitor prologue,
-// the transaction, `onPositive` for a positive reply, CR LF epilogue.
+// the check before sending (`check` gives the data or a refusal), the
+// transaction, `onPositive` for a positive reply, CR LF epilogue. `reply`,
+// when given, receives the reply whatever its kind (empty when none came).
 CommandOutcome RunCommand(Session& session, std::uint8_t command, std::uint8_t parameter,
-                          ByteView data, const std::function<void(const Reply&)>& onPositive);
+                          const std::function<Outgoing()>& check,
+                          const std::function<void(const Reply&)>& onPositive,
+                          Reply* reply = nullptr);
+
+// The same for an operation whose input needs no check: `data` goes out as it is.
+CommandOutcome RunCommand(Session& session, std::uint8_t command, std::uint8_t parameter,
+                          ByteView data, const std::function<void(const Reply&)>& onPositive,
+                          Reply* reply = nullptr);
+
+// One command button of an area, as a table row. `Context` is what the area's
+// operations work on: the session, the area's records and its view.
+//   - `check` reads and checks the operator's input; none sends no data.
+//   - `onPositive` shows a positive reply; none shows the row's `title` and
+//     `text` in an information box.
+template <class Context>
+struct OperationRow {
+  std::string_view control;  // the button's object name
+  std::string_view caption;
+  std::string_view frame;  // the frame (or tab) the button stands in
+  std::uint8_t command;
+  std::uint8_t parameter;
+  Outgoing (*check)(Context&) = nullptr;
+  void (*onPositive)(Context&, const OperationRow&, const Reply&) = nullptr;
+  std::string_view title;
+  std::string_view text;
+};
+
+// Runs one row through RunCommand.
+template <class Context>
+CommandOutcome RunOperation(Context& context, const OperationRow<Context>& row) {
+  Session& session = context.session;
+  return RunCommand(
+      session, row.command, row.parameter,
+      [&]() { return row.check ? row.check(context) : Outgoing::Send(); },
+      [&](const Reply& reply) {
+        if (row.onPositive) {
+          row.onPositive(context, row, reply);
+        } else {
+          session.messages.show(row.title, row.text, Icon::Information);
+        }
+      });
+}
+
+// The row of a table by control name, or nullptr.
+template <class Row>
+const Row* FindRow(std::span<const Row> rows, std::string_view control) {
+  for (const Row& row : rows) {
+    if (row.control == control) return &row;
+  }
+  return nullptr;
+}
 
 }  // namespace kdx

@@ -3,15 +3,17 @@
 #include <algorithm>
 
 #include "link/frame.h"
+#include "link/receive.h"
 
 namespace kdx {
 
 namespace {
 
-constexpr std::int64_t kUnitCheckWaitMs = 3000;
+// The unit check behind "OK" waits up to 3 s for each part of the reply.
+constexpr ReceiveLimits kUnitCheckLimits{3000, 3000, 3000, true};
+// The scan's probe sleeps 250 ms, then takes the ACK only if it is there.
 constexpr std::int32_t kScanAckDelayMs = 250;
-constexpr std::int64_t kScanHeadWaitMs = 5000;
-constexpr std::int64_t kScanRestWaitMs = 3000;
+constexpr ReceiveLimits kScanLimits{0, 5000, 3000, true};
 
 constexpr std::string_view kPortInvalid = "Comm Port Setup Invalid";
 constexpr std::string_view kBaudInvalid = "Baud Rate Setup Invalid";
@@ -27,18 +29,22 @@ std::optional<Bytes> StatusCommand(Session& session) {
   return BuildCommand(*address, '1', '0');
 }
 
-// XOR of the head and every further byte but the last equals the last.
-bool CheckByteMatches(const Bytes& head, const Bytes& rest) {
-  if (rest.empty()) return false;
-  std::uint8_t bcc = 0;
-  for (auto b : head) bcc ^= b;
-  for (std::size_t i = 0; i + 1 < rest.size(); ++i) bcc ^= rest[i];
-  return bcc == rest.back();
+bool IsReplyMarker(const Bytes& rest) {
+  return !rest.empty() && (rest[0] == 'P' || rest[0] == 'N');
 }
 
-bool IsReplyMarker(const Bytes& rest) { return !rest.empty() && (rest[0] == 'P' || rest[0] == 'N'); }
+// The unit check's monitor lines: the ACK line, then head and rest on one
+// line without breaks.
+class UnitCheckLog final : public ReceiveLog {
+ public:
+  explicit UnitCheckLog(Monitor& monitor) : monitor_(monitor) {}
+  void ack(std::uint8_t byte) override { monitor_.append("RD: " + HexByte(byte) + kCrLf); }
+  void head(ByteView head) override { monitor_.append("RD: " + HexBytes(head) + " "); }
+  void rest(ByteView rest) override { monitor_.append(HexBytes(rest) + " \r\n"); }
 
-std::int64_t Deadline(Session& s, std::int64_t ms) { return s.clock.nowMs() + ms; }
+ private:
+  Monitor& monitor_;
+};
 
 }  // namespace
 
@@ -57,8 +63,12 @@ std::optional<int> ParseBaudText(std::string_view text) {
   return std::nullopt;
 }
 
-std::string BaudText(int rate) { return std::to_string(rate) + " bits/s"; }
-std::string PortText(int port) { return "COM" + std::to_string(port); }
+std::string BaudText(int rate) {
+  return std::to_string(rate) + " bits/s";
+}
+std::string PortText(int port) {
+  return "COM" + std::to_string(port);
+}
 
 std::string IRUnitIfOk(Session& session, bool* portError) {
   SerialLine& line = session.line;
@@ -78,41 +88,15 @@ std::string IRUnitIfOk(Session& session, bool* portError) {
   if (!line.write(*command)) return error(true);
   monitor.append("SD: " + HexBytes(*command) + " \r\n");
 
-  // Waits up to the check's limit for `count` bytes and reads `take` of them
-  // (0: every waiting byte); the error result when they do not come.
-  auto receive = [&](std::size_t count, std::size_t take,
-                     Bytes& out) -> std::optional<std::string> {
-    switch (line.waitForBytes(count, Deadline(session, kUnitCheckWaitMs))) {
-      case WaitResult::Failed:
-        return error(true);
-      case WaitResult::TimedOut:
-        return error(false);
-      case WaitResult::Ready:
-        break;
-    }
-    if (!line.read(take, out) || out.size() < std::max<std::size_t>(take, 1)) return error(true);
-    return std::nullopt;
-  };
-
-  Bytes ack;
-  if (auto failed = receive(1, 1, ack)) return *failed;
-  monitor.append("RD: " + HexByte(ack[0]) + kCrLf);
-  if (ack[0] != kAck) return error(false);
-
-  Bytes head;
-  if (auto failed = receive(4, 4, head)) return *failed;
-  monitor.append("RD: " + HexBytes(head) + " ");
-
-  Bytes rest;
-  const std::size_t expected = static_cast<std::size_t>(ReplyTextLength(head)) + 2;
-  if (auto failed = receive(expected, 0, rest)) return *failed;
-  monitor.append(HexBytes(rest) + " \r\n");
+  UnitCheckLog log(monitor);
+  const Received received = ReceiveReply(line, session.clock, kUnitCheckLimits, &log);
+  if (!received.complete()) return error(received.portError);
 
   if (!line.write(Bytes{kAck})) return error(true);
   monitor.append("SD: 06\r\n");
 
-  if (!CheckByteMatches(head, rest)) return error(false);
-  return IsReplyMarker(rest) ? "OK" : "";
+  if (!CheckByteMatches(received.head, received.rest)) return error(false);
+  return IsReplyMarker(received.rest) ? "OK" : "";
 }
 
 bool CommTest(Session& session) {
@@ -121,18 +105,12 @@ bool CommTest(Session& session) {
   if (!command) return false;
   line.discardInput();
   if (!line.write(*command)) return false;
+  // The ACK must already be there after this wait: the probe looks once.
   DelayMs(session.clock, kScanAckDelayMs);
-  Bytes ack;
-  if (line.bytesWaiting() == 0 || !line.read(1, ack) || ack.empty() || ack[0] != kAck) return false;
-  Bytes head;
-  if (line.waitForBytes(4, Deadline(session, kScanHeadWaitMs)) != WaitResult::Ready) return false;
-  if (!line.read(4, head) || head.size() != 4) return false;
-  const std::size_t expected = static_cast<std::size_t>(ReplyTextLength(head)) + 2;
-  if (line.waitForBytes(expected, Deadline(session, kScanRestWaitMs)) != WaitResult::Ready) return false;
-  Bytes rest;
-  if (!line.read(0, rest)) return false;
+  const Received received = ReceiveReply(line, session.clock, kScanLimits);
+  if (!received.complete()) return false;
   if (!line.write(Bytes{kAck})) return false;
-  return CheckByteMatches(head, rest) && IsReplyMarker(rest);
+  return CheckByteMatches(received.head, received.rest) && IsReplyMarker(received.rest);
 }
 
 bool OpenComm(Session& session, int port, int baud, OpenError* error) {

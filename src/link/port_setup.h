@@ -9,9 +9,14 @@
 
 namespace kdx {
 
-// Rates the scan tries, in order; the baud combo accepts their texts.
+// Rates the scan tries, in order; the baud combo accepts their texts. The
+// combo lists the first kListedRates; the last is reached by typing or a scan.
 inline constexpr std::array<int, 5> kScanRates{9600, 19200, 38400, 57600, 115200};
+inline constexpr std::size_t kListedRates = 4;
+// Ports the scan tries, COM1 to COM16. The combo lists COM1 to COM15; COM16
+// is reached by typing or a scan.
 inline constexpr int kHighestPort = 16;
+inline constexpr int kListedPorts = 15;
 
 // "COM1" to "COM16" (exactly, upper case) to the port number.
 std::optional<int> ParsePortText(std::string_view text);

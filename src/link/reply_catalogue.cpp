@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "link/conversions.h"
+
 namespace kdx {
 
 namespace {
@@ -86,17 +88,11 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 75> kCatalog
     {"B0", "Not received Initialize command"},
 }};
 
-std::string TrimBlanks(std::string text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 }  // namespace
 
 std::optional<std::string_view> NegativeReplyText(std::uint8_t e1, std::uint8_t e0) {
-  const std::string code = TrimBlanks({static_cast<char>(e1), static_cast<char>(e0)});
+  const char raw[] = {static_cast<char>(e1), static_cast<char>(e0)};
+  const std::string_view code = TrimBlanks(std::string_view(raw, 2));
   for (const auto& [key, text] : kCatalogue) {
     if (key == code) return text;
   }
@@ -112,6 +108,8 @@ void ReportNegativeReply(Messages& messages, std::uint8_t e1, std::uint8_t e0) {
   messages.show(title, *text, Icon::Information);
 }
 
-std::size_t NegativeReplyCodeCount() { return kCatalogue.size(); }
+std::size_t NegativeReplyCodeCount() {
+  return kCatalogue.size();
+}
 
 }  // namespace kdx

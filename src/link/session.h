@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/app_state.h"
 #include "link/clock.h"
+#include "link/link_state.h"
 #include "link/messages.h"
 #include "link/monitor.h"
 #include "link/serial_line.h"
@@ -15,7 +15,7 @@ struct Session {
   Clock& clock;
   Messages& messages;
   Monitor& monitor;
-  AppState& state;
+  LinkState& state;
 };
 
 // Texts every operation shares.

@@ -16,7 +16,7 @@
 #include "support/recording_messages.h"
 #include "support/sim_process.h"
 #include "support/sim_rig.h"
-#include "ui/qt_serial_line.h"
+#include "ui/adapters/qt_serial_line.h"
 
 using kdx::Bytes;
 using kdx::CommandOutcome;
@@ -88,7 +88,7 @@ struct PortSession {
   kdx::SteadyClock clock;
   kdx::test::RecordingMessages messages;
   kdx::Monitor monitor;
-  kdx::AppState state;
+  kdx::LinkState state;
   kdx::Session session{line, clock, messages, monitor, state};
 };
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "device/counter.h"
+#include "device/device_operations.h"
 #include "device/identity.h"
 #include "device/initialize.h"
 #include "device/status.h"
@@ -11,13 +13,16 @@
 
 namespace kdx::test {
 
-// The device-management dialogs, recorded instead of shown.
-struct FakeDeviceViews final : InitializeView, SensorView, SerialNumberView, ConfigurationView {
+// The device-management dialogs and the counter field, recorded instead of
+// shown.
+struct FakeDeviceView final : DeviceView {
   std::uint8_t choice = '0';
   int optionDialogs = 0;
   std::vector<SensorStates> sensors;
   std::vector<std::string> serialNumbers;
   std::vector<ConfigurationTexts> configurations;
+  std::string counter = "000";
+  std::vector<std::string> counterWrites;
 
   std::uint8_t chooseInitializeOption() override {
     ++optionDialogs;
@@ -28,20 +33,27 @@ struct FakeDeviceViews final : InitializeView, SensorView, SerialNumberView, Con
   void showConfiguration(const ConfigurationTexts& values) override {
     configurations.push_back(values);
   }
+  std::string counterText() const override { return counter; }
+  void setCounterText(std::string_view text) override {
+    counter = text;
+    counterWrites.push_back(counter);
+  }
   int dialogsShown() const {
     return static_cast<int>(sensors.size() + serialNumbers.size() + configurations.size());
   }
 };
 
-// The counter entry field, remembering every text it was given.
-struct FakeCounterField final : CounterField {
-  std::string value = "000";
-  std::vector<std::string> written;
+// A scripted line with the device-management records and a fake view: runs
+// the device operations by their button names.
+struct DeviceHarness : LinkHarness {
+  DeviceRecords records;
+  FakeDeviceView view;
+  DeviceContext context{session, records, view};
 
-  std::string text() const override { return value; }
-  void setText(std::string_view text) override {
-    value = text;
-    written.push_back(value);
+  CommandOutcome press(std::string_view control) {
+    const DeviceOperation* row = FindDeviceOperation(control);
+    if (!row) throw std::invalid_argument("no device operation " + std::string(control));
+    return RunDeviceOperation(context, *row);
   }
 };
 

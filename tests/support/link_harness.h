@@ -13,7 +13,7 @@ struct LinkHarness {
   ScriptedLine line{clock};
   RecordingMessages messages;
   Monitor monitor;
-  AppState state;
+  LinkState state;
   Session session{line, clock, messages, monitor, state};
 
   LinkHarness() { state.linkOpen = true; }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/app_state.h"
+#include "link/link_state.h"
 #include "link/monitor.h"
 #include "link/operation.h"
 #include "link/session.h"
@@ -21,7 +21,7 @@ struct SimRig {
   sim::SimLine line{clock};
   RecordingMessages messages;
   Monitor monitor;
-  AppState state;
+  LinkState state;
   Session session{line, clock, messages, monitor, state};
 
   explicit SimRig(int port = 1, int baud = 9600) {
@@ -30,14 +30,10 @@ struct SimRig {
     state.linkOpen = true;
   }
 
-  // One command as a button sends it (monitor prologue, the transaction,
-  // CR LF); the reply, positive or negative, in `reply`. A negative reply
-  // has been reported to `messages`.
+  // One command as a button sends it; the reply, positive or negative, in
+  // `reply`. A negative reply has been reported to `messages`.
   CommandOutcome run(std::uint8_t command, std::uint8_t parameter, ByteView data, Reply& reply) {
-    monitor.prologue();
-    const CommandOutcome outcome = Transact(session, command, parameter, data, reply);
-    monitor.epilogue();
-    return outcome;
+    return RunCommand(session, command, parameter, data, nullptr, &reply);
   }
   CommandOutcome run(std::uint8_t command, std::uint8_t parameter, Reply& reply) {
     return run(command, parameter, {}, reply);

@@ -12,19 +12,18 @@ class DeviceCounterTest : public QObject {
   Q_OBJECT
  private slots:
   void readCounterFillsTheField() {
-    LinkHarness h;
-    FakeCounterField field;
-    field.value = "999";
+    DeviceHarness h;
+    h.view.counter = "999";
     std::string atSend = "unset";
     AnswerEveryCommand(h, "P\2450000123");
     auto answer = h.line.onWrite;
     h.line.onWrite = [&](int index, const Bytes& bytes) {
-      if (index == 0) atSend = field.value;
+      if (index == 0) atSend = h.view.counter;
       answer(index, bytes);
     };
-    QCOMPARE(RunReadCounter(h.session, field), CommandOutcome::Positive);
+    QCOMPARE(h.press("IRTenKaReadCMD"), CommandOutcome::Positive);
     QCOMPARE(atSend, std::string(""));  // emptied before sending
-    QCOMPARE(field.value, std::string("123"));
+    QCOMPARE(h.view.counter, std::string("123"));
   }
 
   // The field holds three digits; a reply it cannot hold is refused, not cut.
@@ -35,11 +34,10 @@ class DeviceCounterTest : public QObject {
   }
   void readCounterRefusesDataTheFieldCannotHold() {
     QFETCH(QString, data);
-    LinkHarness h;
-    FakeCounterField field;
+    DeviceHarness h;
     AnswerEveryCommand(h, "P\2450000" + data.toStdString());
-    QCOMPARE(RunReadCounter(h.session, field), CommandOutcome::Positive);
-    QCOMPARE(field.value, std::string(""));
+    QCOMPARE(h.press("IRTenKaReadCMD"), CommandOutcome::Positive);
+    QCOMPARE(h.view.counter, std::string(""));
     QCOMPARE(h.messages.boxes.size(), std::size_t{1});
     QCOMPARE(h.messages.boxes[0].title, std::string("Caution"));
     QCOMPARE(h.messages.boxes[0].text, std::string("Error:Please Check The Data Effective"));
@@ -50,21 +48,28 @@ class DeviceCounterTest : public QObject {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("padded");
     QTest::addColumn<QString>("frame");
-    QTest::newRow("one digit") << "7" << "007" << "F2 00 00 06 43 A5 31 30 30 37 03 17";
-    QTest::newRow("empty") << "" << "000" << "F2 00 00 06 43 A5 31 30 30 30 03 10";
-    QTest::newRow("two digits") << "12" << "012" << "F2 00 00 06 43 A5 31 30 31 32 03 13";
-    QTest::newRow("three digits") << "905" << "905" << "F2 00 00 06 43 A5 31 39 30 35 03 1C";
+    QTest::newRow("one digit") << "7"
+                               << "007"
+                               << "F2 00 00 06 43 A5 31 30 30 37 03 17";
+    QTest::newRow("empty") << ""
+                           << "000"
+                           << "F2 00 00 06 43 A5 31 30 30 30 03 10";
+    QTest::newRow("two digits") << "12"
+                                << "012"
+                                << "F2 00 00 06 43 A5 31 30 31 32 03 13";
+    QTest::newRow("three digits") << "905"
+                                  << "905"
+                                  << "F2 00 00 06 43 A5 31 39 30 35 03 1C";
   }
   void setCounterPadsAndSends() {
     QFETCH(QString, field);
     QFETCH(QString, padded);
     QFETCH(QString, frame);
-    LinkHarness h;
-    FakeCounterField f;
-    f.value = field.toStdString();
+    DeviceHarness h;
+    h.view.counter = field.toStdString();
     AnswerEveryCommand(h, "P\2451000");
-    QCOMPARE(RunInitializeCounter(h.session, f), CommandOutcome::Positive);
-    QCOMPARE(QString::fromStdString(f.value), padded);
+    QCOMPARE(h.press("IRTenKaFormatCMD"), CommandOutcome::Positive);
+    QCOMPARE(QString::fromStdString(h.view.counter), padded);
     QCOMPARE(SentCommands(h), std::vector<Bytes>{Hex(frame.toStdString())});
   }
 
@@ -78,15 +83,14 @@ class DeviceCounterTest : public QObject {
   void setCounterRefusesOtherText() {
     QFETCH(QString, field);
     for (bool record : {false, true}) {
-      LinkHarness h;
-      FakeCounterField f;
-      f.value = field.toStdString();
+      DeviceHarness h;
+      h.view.counter = field.toStdString();
       h.monitor.append("earlier\r\n");
       h.monitor.setRecord(record);
       AnswerEveryCommand(h, "P\2451000");
-      QCOMPARE(RunInitializeCounter(h.session, f), CommandOutcome::NotSent);
+      QCOMPARE(h.press("IRTenKaFormatCMD"), CommandOutcome::NotSent);
       QVERIFY(h.line.writes().empty());
-      QCOMPARE(QString::fromStdString(f.value), field);  // not rewritten
+      QVERIFY(h.view.counterWrites.empty());  // not rewritten
       QCOMPARE(h.messages.boxes.size(), std::size_t{1});
       QCOMPARE(h.messages.boxes[0].title, std::string("Caution"));
       QCOMPARE(h.messages.boxes[0].text, std::string("Error:Please Check The Data Effective"));

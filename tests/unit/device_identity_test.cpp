@@ -25,12 +25,11 @@ class DeviceIdentityTest : public QObject {
   Q_OBJECT
  private slots:
   void serialNumberIsStoredAndShownTrimmed() {
-    LinkHarness h;
-    FakeDeviceViews views;
+    DeviceHarness h;
     AnswerEveryCommand(h, "P\2420000  KDX846-0042 ");  // A2 in octal: the digits stay digits
-    QCOMPARE(RunReadSerialNumber(h.session, views), CommandOutcome::Positive);
-    QCOMPARE(h.state.serialNumber, std::string("  KDX846-0042 "));
-    QCOMPARE(views.serialNumbers, std::vector<std::string>{"KDX846-0042"});
+    QCOMPARE(h.press("TypeReadsn"), CommandOutcome::Positive);
+    QCOMPARE(h.records.serialNumber, std::string("  KDX846-0042 "));
+    QCOMPARE(h.view.serialNumbers, std::vector<std::string>{"KDX846-0042"});
     QVERIFY(h.messages.boxes.empty());
   }
 
@@ -94,25 +93,27 @@ class DeviceIdentityTest : public QObject {
   void configurationReplyFillsTheRecord_data() {
     QTest::addColumn<QString>("data");
     QTest::addColumn<QString>("record");  // '.' for unknown
-    QTest::newRow("ten") << "7V12ER2231" << "7V12ER2231";
-    QTest::newRow("more than ten") << "7V12ER2231XYZ" << "7V12ER2231";
-    QTest::newRow("six") << "7V12ER" << "7V12ER....";
+    QTest::newRow("ten") << "7V12ER2231"
+                         << "7V12ER2231";
+    QTest::newRow("more than ten") << "7V12ER2231XYZ"
+                                   << "7V12ER2231";
+    QTest::newRow("six") << "7V12ER"
+                         << "7V12ER....";
   }
   void configurationReplyFillsTheRecord() {
     QFETCH(QString, data);
     QFETCH(QString, record);
-    LinkHarness h;
-    FakeDeviceViews views;
-    h.state.configuration = Record("7999ER2251");  // an earlier reply
+    DeviceHarness h;
+    h.records.configuration = Record("7999ER2251");  // an earlier reply
     // Whatever the check byte is, it is not configuration.
     AnswerEveryCommand(h, "P\2430000" + data.toStdString());
-    QCOMPARE(RunReadConfiguration(h.session, views), CommandOutcome::Positive);
+    QCOMPARE(h.press("IRCONFIGCMD"), CommandOutcome::Positive);
     ConfigurationRecord expected = Record(record.toStdString());
     for (auto& b : expected)
       if (b == '.') b = 0;
-    QCOMPARE(h.state.configuration, expected);
-    QCOMPARE(views.configurations.size(), std::size_t{1});
-    QCOMPARE(Lines(views.configurations[0]), Lines(ConfigurationValueTexts(expected)));
+    QCOMPARE(h.records.configuration, expected);
+    QCOMPARE(h.view.configurations.size(), std::size_t{1});
+    QCOMPARE(Lines(h.view.configurations[0]), Lines(ConfigurationValueTexts(expected)));
   }
 };
 

@@ -21,21 +21,19 @@ class DeviceInitializeTest : public QObject {
   void chosenOptionIsTheParameter() {
     QFETCH(int, code);
     QFETCH(QString, frame);
-    LinkHarness h;
-    FakeDeviceViews views;
-    views.choice = static_cast<std::uint8_t>(code);
+    DeviceHarness h;
+    h.view.choice = static_cast<std::uint8_t>(code);
     AnswerEveryCommand(h, std::string("P0") + char(code) + "000");
-    QCOMPARE(RunInitialize(h.session, views), CommandOutcome::Positive);
-    QCOMPARE(views.optionDialogs, 1);
-    QCOMPARE(int{h.state.initializeCode}, code);
+    QCOMPARE(h.press("ReaderResetBtn"), CommandOutcome::Positive);
+    QCOMPARE(h.view.optionDialogs, 1);
+    QCOMPARE(int{h.records.initializeCode}, code);
     QCOMPARE(SentCommands(h), std::vector<Bytes>{Hex(frame.toStdString())});
   }
 
   void replyWithoutDataShowsAnEmptyLine() {
-    LinkHarness h;
-    FakeDeviceViews views;
+    DeviceHarness h;
     AnswerEveryCommand(h, "P00000");
-    QCOMPARE(RunInitialize(h.session, views), CommandOutcome::Positive);
+    QCOMPARE(h.press("ReaderResetBtn"), CommandOutcome::Positive);
     QCOMPARE(h.messages.boxes.at(0).text, std::string("Reset success\r\n"));
   }
 
@@ -56,19 +54,18 @@ class DeviceInitializeTest : public QObject {
     QFETCH(bool, record);
     QFETCH(int, choice);
     QFETCH(QString, monitor);
-    LinkHarness h;
-    FakeDeviceViews views;
-    views.choice = static_cast<std::uint8_t>(choice);
-    h.state.initializeCode = '5';  // left from an earlier run
+    DeviceHarness h;
+    h.view.choice = static_cast<std::uint8_t>(choice);
+    h.records.initializeCode = '5';  // left from an earlier run
     h.monitor.append("earlier\r\n");
     h.monitor.setRecord(record);
     AnswerEveryCommand(h, "P00000");
-    QCOMPARE(RunInitialize(h.session, views), CommandOutcome::NotSent);
-    QCOMPARE(views.optionDialogs, 1);
+    QCOMPARE(h.press("ReaderResetBtn"), CommandOutcome::NotSent);
+    QCOMPARE(h.view.optionDialogs, 1);
     QVERIFY(h.line.writes().empty());
     QVERIFY(h.messages.boxes.empty());
     QCOMPARE(QString::fromStdString(h.monitor.text()), monitor);
-    QCOMPARE(int{h.state.initializeCode}, choice);
+    QCOMPARE(int{h.records.initializeCode}, choice);
   }
 };
 

@@ -4,7 +4,6 @@
 #include <QtTest>
 #include <functional>
 
-#include "device/card_movement.h"
 #include "device_fakes.h"
 #include "link/reply_catalogue.h"
 
@@ -14,8 +13,7 @@ using namespace kdx::test;
 namespace {
 
 struct Operation {
-  const char* name;
-  std::function<CommandOutcome(Session&, FakeDeviceViews&, FakeCounterField&)> run;
+  const char* control;   // the button's name in the operation table
   Bytes frame;           // what goes on the line at address 0
   std::string positive;  // a positive reply's text
   std::string title;     // of the box confirming it; empty: a dialog confirms it
@@ -24,69 +22,49 @@ struct Operation {
 
 // In the reply texts "\242" to "\245" are the command codes A2 to A5, in
 // octal so that the digits after them stay digits.
-using Views = FakeDeviceViews;
-using Field = FakeCounterField;
-
 std::vector<Operation> Operations() {
-  auto move = [](const char* button) {
-    return [button](Session& s, Views&, Field&) {
-      return RunMoveCommand(s, *FindMoveCommand(button));
-    };
-  };
   const std::string front = "Move card to the front";
   const std::string hold = "Move card to the front with hold card";
   const std::string rf = "Move card to RF card operation position";
   const std::string ic = "Move card to IC card operation position";
   const std::string bin = "Move card to the error card bin";
   return {
-      {"initialize", [](Session& s, Views& v, Field&) { return RunInitialize(s, v); },
-       Hex("F2 00 00 03 43 30 30 03 B1"), "P00000KDX V1.0", "Reset", "Reset success\r\nKDX V1.0"},
-      {"card status", [](Session& s, Views&, Field&) { return RunCardStatus(s); },
-       Hex("F2 00 00 03 43 31 30 03 B0"), "P10000", "Card Status",
+      {"ReaderResetBtn", Hex("F2 00 00 03 43 30 30 03 B1"), "P00000KDX V1.0", "Reset",
+       "Reset success\r\nKDX V1.0"},
+      {"CardStatusBtn", Hex("F2 00 00 03 43 31 30 03 B0"), "P10000", "Card Status",
        "Card Status Success\r\nNo card in card channel\r\nNo card in stacker\r\n"
        "The error card bin is not full"},
-      {"sensor status", [](Session& s, Views& v, Field&) { return RunSensorStatus(s, v); },
-       Hex("F2 00 00 03 43 31 31 03 B1"), "P11000000000000000", "", ""},
-      {"front", move("MoveCardToFront1Btn"), Hex("F2 00 00 03 43 32 39 03 BA"), "P29000", front,
+      {"SensorStatusBtn", Hex("F2 00 00 03 43 31 31 03 B1"), "P11000000000000000", "", ""},
+      {"MoveCardToFront1Btn", Hex("F2 00 00 03 43 32 39 03 BA"), "P29000", front,
        front + " success"},
-      {"front hold", move("MoveCardToFront2Btn"), Hex("F2 00 00 03 43 32 30 03 B3"), "P20000",
-       hold, hold + " success"},
-      {"RF position", move("MoveCardToRFBtn"), Hex("F2 00 00 03 43 32 32 03 B1"), "P22000", rf,
-       rf + " success"},
-      {"IC position", move("MoveCardToICCBtn"), Hex("F2 00 00 03 43 32 31 03 B2"), "P21000", ic,
-       ic + " success"},
-      {"error bin", move("MoveCardToRecycleBinBtn"), Hex("F2 00 00 03 43 32 33 03 B0"),
-       "P23000EXTRA", bin, bin + " success"},
-      {"allowed", move("AllCardInBtn"), Hex("F2 00 00 03 43 33 30 03 B2"), "P30000", "Allowed",
-       "Allowed success"},
-      {"prohibition", move("NoCardInBtn"), Hex("F2 00 00 03 43 33 31 03 B3"), "P31000",
-       "Prohibition", "Prohibition success"},
-      {"read SN", [](Session& s, Views& v, Field&) { return RunReadSerialNumber(s, v); },
-       Hex("F2 00 00 04 43 A2 30 12 03 36"), "P\2420000SN", "", ""},
-      {"configuration", [](Session& s, Views& v, Field&) { return RunReadConfiguration(s, v); },
-       Hex("F2 00 00 03 43 A3 30 03 22"), "P\24300007123ER2231", "", ""},
-      {"read counter", [](Session& s, Views&, Field& f) { return RunReadCounter(s, f); },
-       Hex("F2 00 00 03 43 A5 30 03 24"), "P\2450000012", "Read Counter",
+      {"MoveCardToFront2Btn", Hex("F2 00 00 03 43 32 30 03 B3"), "P20000", hold, hold + " success"},
+      {"MoveCardToRFBtn", Hex("F2 00 00 03 43 32 32 03 B1"), "P22000", rf, rf + " success"},
+      {"MoveCardToICCBtn", Hex("F2 00 00 03 43 32 31 03 B2"), "P21000", ic, ic + " success"},
+      {"MoveCardToRecycleBinBtn", Hex("F2 00 00 03 43 32 33 03 B0"), "P23000EXTRA", bin,
+       bin + " success"},
+      {"AllCardInBtn", Hex("F2 00 00 03 43 33 30 03 B2"), "P30000", "Allowed", "Allowed success"},
+      {"NoCardInBtn", Hex("F2 00 00 03 43 33 31 03 B3"), "P31000", "Prohibition",
+       "Prohibition success"},
+      {"TypeReadsn", Hex("F2 00 00 04 43 A2 30 12 03 36"), "P\2420000SN", "", ""},
+      {"IRCONFIGCMD", Hex("F2 00 00 03 43 A3 30 03 22"), "P\24300007123ER2231", "", ""},
+      {"IRTenKaReadCMD", Hex("F2 00 00 03 43 A5 30 03 24"), "P\2450000012", "Read Counter",
        "Read Counter Success"},
-      {"set counter", [](Session& s, Views&, Field& f) { return RunInitializeCounter(s, f); },
-       Hex("F2 00 00 06 43 A5 31 30 30 30 03 10"), "P\2451000", "InitializeI Counter",
-       "InitializeI Counter Success"},
+      {"IRTenKaFormatCMD", Hex("F2 00 00 06 43 A5 31 30 30 30 03 10"), "P\2451000",
+       "InitializeI Counter", "InitializeI Counter Success"},
   };
 }
 
 void AddOperationRows() {
   QTest::addColumn<int>("op");
   const auto ops = Operations();
-  for (int i = 0; i < static_cast<int>(ops.size()); ++i) QTest::newRow(ops[i].name) << i;
+  for (int i = 0; i < static_cast<int>(ops.size()); ++i) QTest::newRow(ops[i].control) << i;
 }
 
 struct Run {
-  LinkHarness h;
-  FakeDeviceViews views;
-  FakeCounterField field;
+  DeviceHarness h;
   Operation op;
   explicit Run(int index) : op(Operations()[static_cast<std::size_t>(index)]) {}
-  CommandOutcome go() { return op.run(h.session, views, field); }
+  CommandOutcome go() { return h.press(op.control); }
 };
 
 }  // namespace
@@ -94,6 +72,18 @@ struct Run {
 class DeviceSequenceTest : public QObject {
   Q_OBJECT
  private slots:
+  // Every row of the table is here, so every button is covered below.
+  void tableRowsAreCovered() {
+    QStringList tested;
+    for (const auto& op : Operations()) tested << op.control;
+    QStringList rows;
+    for (const auto& row : DeviceOperations())
+      rows << QString::fromLatin1(row.control.data(), qsizetype(row.control.size()));
+    tested.sort();
+    rows.sort();
+    QCOMPARE(tested, rows);
+  }
+
   void closedLinkSendsNothing_data() { AddOperationRows(); }
   void closedLinkSendsNothing() {
     QFETCH(int, op);
@@ -109,9 +99,9 @@ class DeviceSequenceTest : public QObject {
       QCOMPARE(r.h.messages.boxes[0].title, std::string("Caution"));
       QCOMPARE(r.h.messages.boxes[0].text, std::string("Comm. Port Setup First"));
       QCOMPARE(r.h.messages.boxes[0].icon, Icon::Exclamation);
-      QCOMPARE(r.views.optionDialogs, 0);
-      QCOMPARE(r.views.dialogsShown(), 0);
-      QVERIFY(r.field.written.empty());
+      QCOMPARE(r.h.view.optionDialogs, 0);
+      QCOMPARE(r.h.view.dialogsShown(), 0);
+      QVERIFY(r.h.view.counterWrites.empty());
     }
   }
 
@@ -130,10 +120,10 @@ class DeviceSequenceTest : public QObject {
       // Each operation confirms a positive reply with its box or its dialog.
       if (r.op.title.empty()) {
         QVERIFY(r.h.messages.boxes.empty());
-        QCOMPARE(r.views.dialogsShown(), 1);
+        QCOMPARE(r.h.view.dialogsShown(), 1);
         continue;
       }
-      QCOMPARE(r.views.dialogsShown(), 0);
+      QCOMPARE(r.h.view.dialogsShown(), 0);
       QCOMPARE(r.h.messages.boxes.size(), std::size_t{1});
       QCOMPARE(r.h.messages.boxes[0].title, r.op.title);
       QCOMPARE(r.h.messages.boxes[0].text, r.op.text);
@@ -149,7 +139,7 @@ class DeviceSequenceTest : public QObject {
     AnswerEveryCommand(r.h, "X" + r.op.positive.substr(1));
     QCOMPARE(r.go(), CommandOutcome::Unrecognised);
     QVERIFY(r.h.messages.boxes.empty());
-    QCOMPARE(r.views.dialogsShown(), 0);
+    QCOMPARE(r.h.view.dialogsShown(), 0);
     QVERIFY(r.h.monitor.text().ends_with("SD: 06\r\n\r\n"));
   }
 
@@ -159,7 +149,7 @@ class DeviceSequenceTest : public QObject {
     const auto ops = Operations();
     const char* codes[] = {"B0", "A0", "A1"};
     for (int i = 0; i < static_cast<int>(ops.size()); ++i) {
-      QTest::newRow(ops[i].name) << i << codes[i % 3];
+      QTest::newRow(ops[i].control) << i << codes[i % 3];
     }
   }
   void negativeReplyIsExplained() {
@@ -175,7 +165,7 @@ class DeviceSequenceTest : public QObject {
     QCOMPARE(r.h.messages.boxes[0].text,
              std::string(*NegativeReplyText(std::uint8_t(e[0]), std::uint8_t(e[1]))));
     QCOMPARE(r.h.messages.boxes[0].icon, Icon::Information);
-    QCOMPARE(r.views.dialogsShown(), 0);
+    QCOMPARE(r.h.view.dialogsShown(), 0);
     QCOMPARE(r.h.monitor.text(), ExchangeText(r.op.frame, ReplyFrame(reply)));
   }
 
@@ -185,7 +175,7 @@ class DeviceSequenceTest : public QObject {
     Run r(op);
     QCOMPARE(r.go(), CommandOutcome::NoReply);
     QVERIFY(r.h.messages.boxes.empty());
-    QCOMPARE(r.views.dialogsShown(), 0);
+    QCOMPARE(r.h.view.dialogsShown(), 0);
     QCOMPARE(r.h.monitor.text(), CommandMonitorLine(r.op.frame) + "SD: 04\r\n\r\n");
     QCOMPARE(r.h.clock.nowMs(), std::int64_t{12000});
   }

@@ -50,9 +50,9 @@ class DeviceStatusTest : public QObject {
   void cardStatusSentences() {
     QFETCH(QString, status);
     QFETCH(QString, text);
-    LinkHarness h;
+    DeviceHarness h;
     AnswerEveryCommand(h, "P10" + status.toStdString());
-    QCOMPARE(RunCardStatus(h.session), CommandOutcome::Positive);
+    QCOMPARE(h.press("CardStatusBtn"), CommandOutcome::Positive);
     QCOMPARE(h.messages.boxes.size(), std::size_t{1});
     QCOMPARE(h.messages.boxes[0].title, std::string("Card Status"));
     QCOMPARE(QString::fromStdString(h.messages.boxes[0].text), text);
@@ -62,11 +62,11 @@ class DeviceStatusTest : public QObject {
   // A positive reply that ends before its status bytes: ETX and the check
   // byte are not status, even when the check byte happens to be "0".
   void shortCardStatusReplyLeavesLinesEmpty() {
-    LinkHarness h;
+    DeviceHarness h;
     const std::uint8_t address = AddressGivingBcc("P102", '0');
     QCOMPARE(ReplyFrame("P102", address).back(), std::uint8_t{'0'});
     AnswerEveryCommand(h, "P102", address);
-    QCOMPARE(RunCardStatus(h.session), CommandOutcome::Positive);
+    QCOMPARE(h.press("CardStatusBtn"), CommandOutcome::Positive);
     QCOMPARE(h.messages.boxes.at(0).text,
              std::string("Card Status Success\r\nThere is card at RF/IC card operation position"
                          "\r\n\r\n"));
@@ -75,38 +75,41 @@ class DeviceStatusTest : public QObject {
   void sensorReplyFillsTheStates_data() {
     QTest::addColumn<QString>("data");
     QTest::addColumn<QString>("states");  // '.' for unknown
-    QTest::newRow("twelve") << "101100111000" << "101100111000";
-    QTest::newRow("more than twelve") << "11111111111100" << "111111111111";
-    QTest::newRow("unknown bytes kept") << "10x1 0100110" << "10x1 0100110";
-    QTest::newRow("five") << "10110" << "10110.......";
-    QTest::newRow("none") << "" << "............";
+    QTest::newRow("twelve") << "101100111000"
+                            << "101100111000";
+    QTest::newRow("more than twelve") << "11111111111100"
+                                      << "111111111111";
+    QTest::newRow("unknown bytes kept") << "10x1 0100110"
+                                        << "10x1 0100110";
+    QTest::newRow("five") << "10110"
+                          << "10110.......";
+    QTest::newRow("none") << ""
+                          << "............";
   }
   void sensorReplyFillsTheStates() {
     QFETCH(QString, data);
     QFETCH(QString, states);
-    LinkHarness h;
-    FakeDeviceViews views;
-    h.state.sensors = States("111111111111");  // an earlier reply
+    DeviceHarness h;
+    h.records.sensors = States("111111111111");  // an earlier reply
     const std::string text = "P11000" + data.toStdString();
     // The check byte reads "1": a reader that strays past the data would
     // show an extra sensor "On".
     AnswerEveryCommand(h, text, AddressGivingBcc(text, '1'));
-    QCOMPARE(RunSensorStatus(h.session, views), CommandOutcome::Positive);
+    QCOMPARE(h.press("SensorStatusBtn"), CommandOutcome::Positive);
     const SensorStates expected = States(states.toStdString());
-    QCOMPARE(h.state.sensors, expected);
-    QCOMPARE(views.sensors.size(), std::size_t{1});
-    QCOMPARE(views.sensors[0], expected);
+    QCOMPARE(h.records.sensors, expected);
+    QCOMPARE(h.view.sensors.size(), std::size_t{1});
+    QCOMPARE(h.view.sensors[0], expected);
     QVERIFY(h.messages.boxes.empty());
   }
 
   void failedSensorQueryKeepsTheLastStates() {
-    LinkHarness h;
-    FakeDeviceViews views;
-    h.state.sensors = States("101010101010");
+    DeviceHarness h;
+    h.records.sensors = States("101010101010");
     AnswerEveryCommand(h, "N1110");
-    QCOMPARE(RunSensorStatus(h.session, views), CommandOutcome::Negative);
-    QCOMPARE(h.state.sensors, States("101010101010"));
-    QVERIFY(views.sensors.empty());
+    QCOMPARE(h.press("SensorStatusBtn"), CommandOutcome::Negative);
+    QCOMPARE(h.records.sensors, States("101010101010"));
+    QVERIFY(h.view.sensors.empty());
     QCOMPARE(h.messages.boxes.at(0).text, std::string("Card jam"));
   }
 };

@@ -1,8 +1,8 @@
 // The byte grid's cell rules without any widget: neighbours with wrap-around,
 // the full-cell rule and padding (the keys are driven on the grid itself).
-#include <QtTest>
+#include "input/grid_rules.h"
 
-#include "link/grid_rules.h"
+#include <QtTest>
 
 using kdx::GridRules;
 
@@ -53,11 +53,16 @@ class GridRulesTest : public QObject {
   void padding_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("padded");
-    QTest::newRow("empty stays empty") << "" << "";
-    QTest::newRow("one digit") << "7" << "07";
-    QTest::newRow("one letter") << "A" << "0A";
-    QTest::newRow("two stay") << "0F" << "0F";
-    QTest::newRow("longer stays") << "123" << "123";
+    QTest::newRow("empty stays empty") << ""
+                                       << "";
+    QTest::newRow("one digit") << "7"
+                               << "07";
+    QTest::newRow("one letter") << "A"
+                                << "0A";
+    QTest::newRow("two stay") << "0F"
+                              << "0F";
+    QTest::newRow("longer stays") << "123"
+                                  << "123";
   }
   void padding() {
     QFETCH(QString, text);

@@ -1,7 +1,7 @@
 // The four keystroke filters over every single-byte character code.
-#include <QtTest>
+#include "input/key_filters.h"
 
-#include "link/key_filters.h"
+#include <QtTest>
 
 using kdx::FilterKey;
 using kdx::KeyFilter;
@@ -10,9 +10,15 @@ Q_DECLARE_METATYPE(kdx::KeyFilter)
 
 namespace {
 
-bool IsDecimal(int c) { return c >= '0' && c <= '9'; }
-bool IsUpperHex(int c) { return IsDecimal(c) || (c >= 'A' && c <= 'F'); }
-bool IsLowerHex(int c) { return c >= 'a' && c <= 'f'; }
+bool IsDecimal(int c) {
+  return c >= '0' && c <= '9';
+}
+bool IsUpperHex(int c) {
+  return IsDecimal(c) || (c >= 'A' && c <= 'F');
+}
+bool IsLowerHex(int c) {
+  return c >= 'a' && c <= 'f';
+}
 
 }  // namespace
 
@@ -37,10 +43,14 @@ class KeyFiltersTest : public QObject {
     for (int code = 0; code < 256; ++code) {
       const char c = static_cast<char>(code);
       std::optional<char> expected;
-      if (IsDecimal(code)) expected = c;
-      else if (hex && IsUpperHex(code)) expected = c;
-      else if (hex && IsLowerHex(code)) expected = static_cast<char>(code - 32);
-      else if (backspace && code == 8) expected = c;
+      if (IsDecimal(code))
+        expected = c;
+      else if (hex && IsUpperHex(code))
+        expected = c;
+      else if (hex && IsLowerHex(code))
+        expected = static_cast<char>(code - 32);
+      else if (backspace && code == 8)
+        expected = c;
       QVERIFY2(FilterKey(filter, c) == expected, qPrintable(QString("code %1").arg(code)));
     }
   }

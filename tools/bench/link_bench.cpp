@@ -13,7 +13,7 @@
 #include "link/transaction.h"
 #include "stats.h"
 #include "support/recording_messages.h"
-#include "ui/qt_serial_line.h"
+#include "ui/adapters/qt_serial_line.h"
 
 namespace kdx::bench {
 
@@ -119,7 +119,7 @@ struct ToolLink {
   SteadyClock clock;
   test::RecordingMessages messages;
   Monitor monitor;
-  AppState state;
+  LinkState state;
   Session session{line, clock, messages, monitor, state};
 
   bool open(const std::string& path, std::string& error) {
@@ -143,7 +143,9 @@ struct ToolLink {
 
 }  // namespace
 
-Bytes CardStatusCommand() { return BuildCommand(0x00, '1', '0'); }
+Bytes CardStatusCommand() {
+  return BuildCommand(0x00, '1', '0');
+}
 
 bool MeasureExchanges(test::SimProcess& sim, int rounds, int perRound, ExchangeFigures& out,
                       std::string& error) {
@@ -160,14 +162,15 @@ bool MeasureExchanges(test::SimProcess& sim, int rounds, int perRound, ExchangeF
       // "Record Data" has.
       tool.monitor.clear();
       const bool capture = out.monitorPieces.empty();
-      if (capture) tool.monitor.onAppend = [&](std::string_view p) { out.monitorPieces.emplace_back(p); };
+      if (capture)
+        tool.monitor.onAppend = [&](std::string_view p) { out.monitorPieces.emplace_back(p); };
       const long long start = NowNs();
       const int result = tool.exchange(command, reply, replyCount);
       const long long end = NowNs();
       tool.monitor.onAppend = nullptr;
       if (result != kExchangeDone || replyCount <= 0 || !tool.messages.boxes.empty()) {
-        error = "ExecuteCommand failed (result " + std::to_string(result) + ", message: " +
-                tool.lastMessage() + ")";
+        error = "ExecuteCommand failed (result " + std::to_string(result) +
+                ", message: " + tool.lastMessage() + ")";
         return false;
       }
       const Bytes got(reply.begin(), reply.begin() + replyCount);

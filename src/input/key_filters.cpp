@@ -1,10 +1,12 @@
-#include "link/key_filters.h"
+#include "input/key_filters.h"
 
 namespace kdx {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::optional<char> HexDigit(char c) {
   if (IsDigit(c) || (c >= 'A' && c <= 'F')) return c;

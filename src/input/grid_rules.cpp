@@ -1,12 +1,16 @@
-#include "link/grid_rules.h"
+#include "input/grid_rules.h"
 
 namespace kdx {
 
 GridRules::GridRules(int count) : count_(count < 1 ? 1 : count) {}
 
-int GridRules::next(int index) const { return index >= last() ? 0 : index + 1; }
+int GridRules::next(int index) const {
+  return index >= last() ? 0 : index + 1;
+}
 
-int GridRules::previous(int index) const { return index <= 0 ? last() : index - 1; }
+int GridRules::previous(int index) const {
+  return index <= 0 ? last() : index - 1;
+}
 
 std::string GridRules::KeepLastTwo(std::string_view text) {
   if (text.size() <= 2) return std::string(text);
