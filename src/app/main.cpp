@@ -1,12 +1,13 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "link/app_state.h"
+#include "device/device_records.h"
 #include "link/clock.h"
+#include "link/link_state.h"
 #include "link/monitor.h"
-#include "ui/file_dialogs.h"
-#include "ui/qt_messages.h"
-#include "ui/qt_serial_line.h"
+#include "ui/adapters/file_dialogs.h"
+#include "ui/adapters/qt_messages.h"
+#include "ui/adapters/qt_serial_line.h"
 #include "ui/reader_main.h"
 
 int main(int argc, char** argv) {
@@ -15,10 +16,12 @@ int main(int argc, char** argv) {
   kdx::ui::QtSerialLine line;
   kdx::ui::QtMessages messages;
   kdx::Monitor monitor;
-  kdx::AppState state;
-  kdx::Session session{line, clock, messages, monitor, state};
+  // The program-wide values, one object per layer that owns them.
+  kdx::LinkState link;
+  kdx::DeviceRecords records;
+  kdx::Session session{line, clock, messages, monitor, link};
   kdx::ui::QtFileDialogs files;
-  kdx::ui::ReaderMain window(session, files);
+  kdx::ui::ReaderMain window(session, records, files);
   messages.setOwner(&window);
   window.show();
   // For documentation and headless checks: save a picture of the window

@@ -1,9 +1,7 @@
 #include "ui/reader_main.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,38 +9,41 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "link/operation.h"
-#include "device/card_movement.h"
 #include "link/port_setup.h"
-#include "ui/busy_cursor.h"
-#include "ui/monitor_view.h"
-#include "ui/port_setup_dialog.h"
-#include "ui/widget_names.h"
+#include "ui/contact/ic_card_page.h"
+#include "ui/device/device_page.h"
+#include "ui/link/port_setup_dialog.h"
+#include "ui/monitor/monitor_page.h"
+#include "ui/rf/rf_card_page.h"
+#include "ui/widgets/busy_cursor.h"
+#include "ui/widgets/named.h"
 
 namespace kdx::ui {
 
-ReaderMain::ReaderMain(Session& session, FileDialogs& files, QWidget* parent)
-    : QMainWindow(parent), session_(session), files_(files) {
+ReaderMain::ReaderMain(Session& session, DeviceRecords& records, FileDialogs& files,
+                       QWidget* parent)
+    : QMainWindow(parent),
+      session_(session),
+      windows_(session),
+      services_{session, [this](const std::function<void()>& op) { runOperation(op); }, windows_} {
   Named(this, "ReaderMain");
   setWindowTitle("TEST846_V10_EN (2010/12/07)");
 
+  auto* device = new DevicePage(services_, records, this);
   auto* central = new QWidget;
   auto* layout = new QHBoxLayout(central);
-  layout->addWidget(buildLeftColumn());
+  layout->addWidget(buildLeftColumn(*device));
   auto* tabs = Named(new QTabWidget, "SSTab1");
-  tabs->addTab(buildRfTab(), "RF CARD");
-  tabs->addTab(buildIcTab(), "IC CARD");
-  tabs->addTab(buildExtendTab(), "EXTEND FUNCTION");
-  tabs->addTab(buildMonitorTab(), "MONITOR");
+  tabs->addTab(new RfCardPage(services_), "RF CARD");
+  tabs->addTab(new IcCardPage(services_), "IC CARD");
+  tabs->addTab(device->extendTab(), "EXTEND FUNCTION");
+  tabs->addTab(new MonitorPage(session_, files), "MONITOR");
   layout->addWidget(tabs, 1);
   setCentralWidget(central);
-
-  fillCombos();
-  wireDeviceOperations();
-  refreshLinkControls();
+  windows_.refresh();
 }
 
-QWidget* ReaderMain::buildLeftColumn() {
+QWidget* ReaderMain::buildLeftColumn(DevicePage& device) {
   auto* column = new QWidget;
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -51,88 +52,44 @@ QWidget* ReaderMain::buildLeftColumn() {
   addressRow->addWidget(Named(new QLabel("Device Addr:"), "Label2"));
   address_ = Named(new QComboBox, "cmbAddress846");
   address_->setEditable(true);
+  connect(address_, &QComboBox::currentTextChanged, this,
+          [this](const QString& text) { session_.state.addressText = ToDevice(text); });
+  // "0" to "F": one hex digit, no leading zero; the first is selected.
+  for (int address = 0; address < 16; ++address) {
+    address_->addItem(QString::number(address, 16).toUpper());
+  }
+  address_->setCurrentIndex(0);
   addressRow->addWidget(address_, 1);
   layout->addLayout(addressRow);
-  connect(address_, &QComboBox::currentTextChanged, this,
-          [this](const QString& text) { session_.state.addressText = text.toStdString(); });
 
-  auto group = [&](const QString& caption, const QString& name) {
-    auto* box = Named(new QGroupBox(caption), name);
-    layout->addWidget(box);
-    return box;
+  // The link's own buttons, then the device area's frames, then the windows.
+  struct Action {
+    const char* name;
+    const char* caption;
+    void (ReaderMain::*slot)();
   };
-  auto button = [](const QString& caption, const QString& name) {
-    return Named(new QPushButton(caption), name);
-  };
-
-  auto* comm = group("COMM. PORT SETTING", "FrameComm");
+  const Action linkActions[] = {{"IROpencom", "Setup Comm", &ReaderMain::openPortSetup},
+                                {"IRCLOSECOM", "Close Comm", &ReaderMain::closePort}};
+  auto* comm = Named(new QGroupBox("COMM. PORT SETTING"), "FrameComm");
   auto* commLayout = new QHBoxLayout(comm);
-  auto* open = button("Setup Comm", "IROpencom");
-  auto* close = button("Close Comm", "IRCLOSECOM");
-  commLayout->addWidget(open);
-  commLayout->addWidget(close);
-  connect(open, &QPushButton::clicked, this, &ReaderMain::openPortSetup);
-  connect(close, &QPushButton::clicked, this, &ReaderMain::closePort);
+  for (const Action& action : linkActions) {
+    auto* button = Named(new QPushButton(action.caption), action.name);
+    connect(button, &QPushButton::clicked, this, action.slot);
+    commLayout->addWidget(button);
+  }
+  layout->addWidget(comm);
+  for (QGroupBox* frame : device.leftColumnFrames()) layout->addWidget(frame);
 
-  auto* reset = group("RESET / STATUS", "Frame1");
-  auto* resetLayout = new QGridLayout(reset);
-  resetLayout->addWidget(button("INITIALIZE", "ReaderResetBtn"), 0, 0, 1, 2, Qt::AlignHCenter);
-  resetLayout->addWidget(button("Card Status", "CardStatusBtn"), 1, 0);
-  resetLayout->addWidget(button("Sensor Status", "SensorStatusBtn"), 1, 1);
+  auto* console = Named(new QGroupBox("Command Line"), ArrayName("FRAMEOTHER", 7));
+  (new QHBoxLayout(console))->addWidget(windows_.add("Command Line", "OpenCmdFormBtn"));
+  layout->addWidget(console);
 
-  auto* type = group("AUTOTEST CARD TYPE", ArrayName("FRAMEOTHER", 0));
-  auto* typeLayout = new QHBoxLayout(type);
-  typeLayout->addWidget(button("RF Card Type", "RFTestTypeCmd"));
-  typeLayout->addWidget(button("IC Card Type", "ICTestTypeCmd"));
-
-  auto* entry = group("Enter Control\n", "Frame3");
-  auto* entryLayout = new QHBoxLayout(entry);
-  entryLayout->addWidget(button("Allowed", "AllCardInBtn"));
-  entryLayout->addWidget(button("Prohibition", "NoCardInBtn"));
-
-  auto* move = group("Card Move to", "Frame2");
-  auto* moveLayout = new QVBoxLayout(move);
-  moveLayout->addWidget(button("the front", "MoveCardToFront1Btn"));
-  moveLayout->addWidget(button("the front,hold the card", "MoveCardToFront2Btn"));
-  moveLayout->addWidget(button("the RF card operation position", "MoveCardToRFBtn"));
-  moveLayout->addWidget(button("the IC card operation position", "MoveCardToICCBtn"));
-  moveLayout->addWidget(button("Error Card Bin", "MoveCardToRecycleBinBtn"));
-
-  auto* console = group("Command Line", ArrayName("FRAMEOTHER", 7));
-  auto* consoleLayout = new QHBoxLayout(console);
-  consoleLayout->addWidget(windowButton("Command Line", "OpenCmdFormBtn"));
-
-  auto* exit = button("Exit", "EXITGRM");
+  auto* exit = Named(new QPushButton("Exit"), "EXITGRM");
+  connect(exit, &QPushButton::clicked, this, &QWidget::close);
   layout->addWidget(exit);
   layout->addStretch();
-  connect(exit, &QPushButton::clicked, this, &QWidget::close);
-
-  // Card type detection comes with the card tabs' operations; until then the
-  // buttons stay visibly unavailable.
-  for (auto* b : type->findChildren<QPushButton*>()) b->setEnabled(false);
   column->setFixedWidth(column->sizeHint().width());
   return column;
-}
-
-QWidget* ReaderMain::buildMonitorTab() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  auto* monitorView = Named(new MonitorView(session_.monitor), "SDTDText");
-  layout->addWidget(monitorView, 1);
-  auto* row = new QHBoxLayout;
-  auto* clear = Named(new QPushButton("Clear Data"), "ClearSDTDText");
-  auto* record = Named(new QCheckBox("Record Data"), "CheckRecord");
-  record->setChecked(session_.monitor.record());
-  auto* save = Named(new QPushButton("Save To"), "SaveSDTDText");
-  row->addWidget(clear);
-  row->addWidget(record);
-  row->addStretch();
-  row->addWidget(save);
-  layout->addLayout(row);
-  connect(clear, &QPushButton::clicked, this, [this] { session_.monitor.clear(); });
-  connect(record, &QCheckBox::toggled, this, [this](bool on) { session_.monitor.setRecord(on); });
-  connect(save, &QPushButton::clicked, this, &ReaderMain::saveMonitor);
-  return page;
 }
 
 void ReaderMain::runOperation(const std::function<void()>& operation) {
@@ -140,66 +97,18 @@ void ReaderMain::runOperation(const std::function<void()>& operation) {
     BusyCursor busy;
     operation();
   }
-  refreshLinkControls();
-}
-
-void ReaderMain::onClick(const QString& name, const std::function<void()>& operation) {
-  auto* button = findChild<QPushButton*>(name);
-  Q_ASSERT(button);
-  connect(button, &QPushButton::clicked, this, [this, operation] { runOperation(operation); });
-}
-
-void ReaderMain::wireDeviceOperations() {
-  onClick("ReaderResetBtn", [this] { RunInitialize(session_, deviceViews_); });
-  onClick("CardStatusBtn", [this] { RunCardStatus(session_); });
-  onClick("SensorStatusBtn", [this] { RunSensorStatus(session_, deviceViews_); });
-  for (const MoveCommand& row : kMoveCommands) {
-    onClick(FromDevice(row.button), [this, &row] { RunMoveCommand(session_, row); });
-  }
-  onClick("TypeReadsn", [this] { RunReadSerialNumber(session_, deviceViews_); });
-  onClick("IRCONFIGCMD", [this] { RunReadConfiguration(session_, deviceViews_); });
-  onClick("IRTenKaReadCMD", [this] { RunReadCounter(session_, *counter_); });
-  onClick("IRTenKaFormatCMD", [this] { RunInitializeCounter(session_, *counter_); });
-}
-
-QPushButton* ReaderMain::windowButton(const QString& caption, const QString& name) {
-  auto* button = Named(new QPushButton(caption), name);
-  windowButtons_.append(button);
-  connect(button, &QPushButton::clicked, this, [this] { CheckLink(session_); });
-  return button;
-}
-
-void ReaderMain::refreshLinkControls() {
-  for (auto* button : windowButtons_) button->setEnabled(!session_.state.linkOpen);
+  windows_.refresh();
 }
 
 void ReaderMain::openPortSetup() {
   PortSetupDialog dialog(session_, this);
   dialog.exec();
-  refreshLinkControls();
+  windows_.refresh();
 }
 
 void ReaderMain::closePort() {
   CloseLink(session_);
-  refreshLinkControls();
-}
-
-void ReaderMain::saveMonitor() {
-  const auto path = files_.saveTextFile(this);
-  if (!path) return;
-  const QString name = QFileInfo(*path).fileName();
-  session_.messages.show("Save As...",
-                         ("File Name is " + name + "\r\nFull path and file is " + *path)
-                             .toStdString(),
-                         Icon::None);
-  const std::string text = session_.monitor.trimmedText();
-  QString error;
-  const int code = WriteFileAtomically(*path, QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
-  if (code != 0) {
-    session_.messages.show("mnuFileSaveAsDialog_Click",
-                           ("Error: " + QString::number(code) + " " + error).toStdString(),
-                           Icon::None);
-  }
+  windows_.refresh();
 }
 
 void ReaderMain::closeEvent(QCloseEvent* event) {

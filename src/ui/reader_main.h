@@ -2,27 +2,27 @@
 
 #include <QMainWindow>
 #include <functional>
-#include <memory>
 
+#include "device/device_records.h"
 #include "link/session.h"
-#include "ui/file_dialogs.h"
-#include "ui/qt_device_views.h"
+#include "ui/page_services.h"
 
 class QComboBox;
-class QGroupBox;
-class QPushButton;
-class QVBoxLayout;
 
 namespace kdx::ui {
 
+class DevicePage;
+class FileDialogs;
 
-// The main window: the link and transport buttons on the left, the card,
-// extended-function and monitor tabs on the right. It owns nothing of the
-// device logic; every button hands its work to a presenter over the session.
+// The main window: the address, the link buttons and the device area's
+// transport frames in the left column; the RF CARD, IC CARD, EXTEND FUNCTION
+// and MONITOR pages as tabs on the right. It only composes them; each page
+// owns its controls and runs its operations through `runOperation`.
 class ReaderMain final : public QMainWindow {
   Q_OBJECT
  public:
-  ReaderMain(Session& session, FileDialogs& files, QWidget* parent = nullptr);
+  ReaderMain(Session& session, DeviceRecords& records, FileDialogs& files,
+             QWidget* parent = nullptr);
 
   Session& session() { return session_; }
 
@@ -34,30 +34,14 @@ class ReaderMain final : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QWidget* buildLeftColumn();
-  QWidget* buildRfTab();
-  QWidget* buildIcTab();
-  QWidget* buildExtendTab();
-  QWidget* buildMonitorTab();
-  void fillCombos();
-
+  QWidget* buildLeftColumn(DevicePage& device);
   void openPortSetup();
   void closePort();
-  void saveMonitor();
-  // Buttons that open a window of their own: the caution box while the link
-  // is closed, and disabled while it is open until that window exists.
-  QPushButton* windowButton(const QString& caption, const QString& name);
-  void refreshLinkControls();
-  // Connects the button `name` to an operation run by runOperation.
-  void onClick(const QString& name, const std::function<void()>& operation);
-  void wireDeviceOperations();
 
   Session& session_;
-  FileDialogs& files_;
+  WindowButtons windows_;
+  PageServices services_;
   QComboBox* address_ = nullptr;
-  QList<QPushButton*> windowButtons_;
-  QtDeviceViews deviceViews_{this};
-  std::unique_ptr<QtCounterField> counter_;
 };
 
 }  // namespace kdx::ui

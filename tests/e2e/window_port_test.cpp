@@ -9,8 +9,8 @@
 #include "link/operation.h"
 #include "recording_messages.h"
 #include "sim_process.h"
-#include "ui/port_setup_dialog.h"
-#include "ui/qt_serial_line.h"
+#include "ui/adapters/qt_serial_line.h"
+#include "ui/link/port_setup_dialog.h"
 
 using namespace kdx;
 using kdx::test::RecordingMessages;
@@ -32,7 +32,7 @@ struct RealSession {
   ui::QtSerialLine line;
   RecordingMessages messages;
   Monitor monitor;
-  AppState state;
+  LinkState state;
   Session session{line, clock, messages, monitor, state};
 };
 
@@ -48,12 +48,15 @@ class WindowPortTest : public QObject {
     RouteOnly(1, sim.linkPath());
     RealSession s;
     ui::PortSetupDialog dialog(s.session);
-    QVERIFY(dialog.findChild<QLabel*>("PortPath")->text().contains(QString::fromStdString(sim.linkPath())));
+    QVERIFY(dialog.findChild<QLabel*>("PortPath")
+                ->text()
+                .contains(QString::fromStdString(sim.linkPath())));
     dialog.findChild<QPushButton*>("Command1")->click();
     QVERIFY(s.messages.boxes.empty());
     QVERIFY(s.state.linkOpen);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(s.monitor.text().starts_with("SD: F2 00 00 03 43 31 30 03 B0 \r\nRD: 06\r\nRD: F2 00 "));
+    QVERIFY(
+        s.monitor.text().starts_with("SD: F2 00 00 03 43 31 30 03 B0 \r\nRD: 06\r\nRD: F2 00 "));
 
     // The link now carries an ordinary command.
     Reply reply;
@@ -97,7 +100,8 @@ class WindowPortTest : public QObject {
     QCOMPARE(dialog.findChild<QComboBox*>("BaudCombo")->currentText(), QString("38400 bits/s"));
     QVERIFY(s.line.isOpen());
     // Two wrong rates cost their 250 ms each; missing ports cost nothing.
-    QVERIFY2(timer.elapsed() >= 500 && timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(timer.elapsed() >= 500 && timer.elapsed() < 5000,
+             qPrintable(QString::number(timer.elapsed())));
     // "OK" confirms what the scan found.
     dialog.findChild<QPushButton*>("Command1")->click();
     QVERIFY(s.state.linkOpen);

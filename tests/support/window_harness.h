@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "link_harness.h"
-#include "ui/file_dialogs.h"
+#include "ui/adapters/file_dialogs.h"
 #include "ui/reader_main.h"
 
 namespace kdx::test {
@@ -23,12 +23,13 @@ struct FakeFileDialogs final : ui::FileDialogs {
 
 // The main window over a scripted line on virtual time, link closed.
 struct WindowHarness : LinkHarness {
+  DeviceRecords records;
   FakeFileDialogs files;
   std::unique_ptr<ui::ReaderMain> window;
 
   WindowHarness() {
     state.linkOpen = false;
-    window = std::make_unique<ui::ReaderMain>(session, files);
+    window = std::make_unique<ui::ReaderMain>(session, records, files);
   }
 
   template <class W = QWidget>
@@ -47,8 +48,9 @@ namespace kdx::test {
 
 // The main window over the in-process simulated unit, link open.
 struct SimWindow : SimRig {
+  DeviceRecords records;
   FakeFileDialogs files;
-  std::unique_ptr<ui::ReaderMain> window{std::make_unique<ui::ReaderMain>(session, files)};
+  std::unique_ptr<ui::ReaderMain> window{std::make_unique<ui::ReaderMain>(session, records, files)};
 
   template <class W = QWidget>
   W* find(const QString& name) const {

@@ -1,4 +1,6 @@
 // The byte grid driven by real key and mouse events on a shown, active window.
+#include "ui/widgets/byte_grid.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
@@ -8,8 +10,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "ui/byte_grid.h"
-#include "ui/key_filter_installer.h"
+#include "ui/widgets/key_filter_installer.h"
 
 using kdx::ui::ByteGrid;
 using kdx::ui::ByteGridShape;
@@ -24,7 +25,9 @@ void TypeAtFocus(const QString& keys) {
   for (const QChar key : keys) QTest::keyClick(QApplication::focusWidget(), key.toLatin1());
 }
 
-void PressAtFocus(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+void PressAtFocus(Qt::Key key) {
+  QTest::keyClick(QApplication::focusWidget(), key);
+}
 
 int FocusedCell(const ByteGrid& grid) {
   for (int i = 0; i < grid.count(); ++i) {

@@ -3,11 +3,12 @@
 #include <QtTest>
 
 #include "device_fakes.h"
-#include "ui/config_form.h"
-#include "ui/qt_device_views.h"
-#include "ui/read_sn_form.h"
-#include "ui/reset_option_form.h"
-#include "ui/sensor_state_form.h"
+#include "ui/device/config_form.h"
+#include "ui/device/device_page.h"
+#include "ui/device/read_sn_form.h"
+#include "ui/device/reset_option_form.h"
+#include "ui/device/sensor_state_form.h"
+#include "window_harness.h"
 
 using namespace kdx;
 using namespace kdx::test;
@@ -184,7 +185,9 @@ class DeviceDialogsTest : public QObject {
   // The real modal run: the operator presses buttons while exec() waits,
   // with the normal cursor although the operation shows the busy one.
   void adapterRunsTheDialogModally() {
-    QtDeviceViews views;
+    WindowHarness h;
+    auto* views = h.window->findChild<DevicePage*>();
+    QVERIFY(views);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // Should the dialog not be found, close whatever is modal rather than hang.
     QTimer rescue;
@@ -201,7 +204,7 @@ class DeviceDialogsTest : public QObject {
       modal->findChild<QRadioButton*>("Option4")->click();
       modal->findChild<QPushButton*>("Command1")->click();
     });
-    QCOMPARE(views.chooseInitializeOption(), std::uint8_t{'3'});
+    QCOMPARE(views->chooseInitializeOption(), std::uint8_t{'3'});
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     QApplication::restoreOverrideCursor();
   }

@@ -1,8 +1,8 @@
 // Keystroke filters on plain line edits, driven by real key events.
+#include "ui/widgets/key_filter_installer.h"
+
 #include <QLineEdit>
 #include <QtTest>
-
-#include "ui/key_filter_installer.h"
 
 using kdx::KeyFilter;
 using kdx::ui::KeyFilterInstaller;
@@ -18,13 +18,17 @@ class KeyFilterInstallerTest : public QObject {
     QTest::addColumn<KeyFilter>("filter");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("result");
-    QTest::newRow("strict hex upper-cases") << KeyFilter::StrictHex << "0a9fBc" << "0A9FBC";
-    QTest::newRow("strict hex drops others") << KeyFilter::StrictHex << "g-1 x.2Z" << "12";
-    QTest::newRow("hex with Backspace upper-cases")
-        << KeyFilter::HexWithBackspace << "de ad" << "DEAD";
-    QTest::newRow("decimal keeps digits") << KeyFilter::Decimal << "1a2F3 -4" << "1234";
+    QTest::newRow("strict hex upper-cases") << KeyFilter::StrictHex << "0a9fBc"
+                                            << "0A9FBC";
+    QTest::newRow("strict hex drops others") << KeyFilter::StrictHex << "g-1 x.2Z"
+                                             << "12";
+    QTest::newRow("hex with Backspace upper-cases") << KeyFilter::HexWithBackspace << "de ad"
+                                                    << "DEAD";
+    QTest::newRow("decimal keeps digits") << KeyFilter::Decimal << "1a2F3 -4"
+                                          << "1234";
     QTest::newRow("decimal with Backspace keeps digits")
-        << KeyFilter::DecimalWithBackspace << "0x10" << "010";
+        << KeyFilter::DecimalWithBackspace << "0x10"
+        << "010";
   }
   void typing() {
     QFETCH(KeyFilter, filter);

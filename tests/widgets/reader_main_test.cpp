@@ -2,17 +2,18 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QLineEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "device/device_operations.h"
 #include "link/frame.h"
-#include "ui/byte_grid.h"
-#include "ui/key_filter_installer.h"
-#include "ui/port_setup_dialog.h"
+#include "ui/link/port_setup_dialog.h"
+#include "ui/widgets/byte_grid.h"
+#include "ui/widgets/key_filter_installer.h"
 #include "window_harness.h"
 
 using namespace kdx;
@@ -98,12 +99,28 @@ class ReaderMainTest : public QObject {
     QCOMPARE(h.find<QLabel>("Label2")->text(), QString("Device Addr:"));
   }
 
+  // Every row of the device operation table has its button, captioned from
+  // the row, in the row's frame.
+  void deviceButtonsComeFromTheTable() {
+    WindowHarness h;
+    for (const DeviceOperation& row : DeviceOperations()) {
+      const QString name = QString::fromLatin1(row.control.data(), qsizetype(row.control.size()));
+      auto* button = h.find<QPushButton>(name);
+      QVERIFY2(button, qPrintable(name));
+      QCOMPARE(button->text().toStdString(), std::string(row.caption));
+      auto* frame = qobject_cast<QGroupBox*>(button->parentWidget());
+      QVERIFY2(frame, qPrintable(name));
+      QCOMPARE(frame->objectName().toStdString(), std::string(row.frame));
+    }
+  }
+
   void tabOrderFollowsTheLeftColumn() {
     WindowHarness h;
     QStringList order;
     QWidget* w = h.find<QWidget>("cmbAddress846");
     for (int i = 0; i < 200 && w; ++i) {
-      if (auto* button = qobject_cast<QPushButton*>(w); button && button->focusPolicy() & Qt::TabFocus) {
+      if (auto* button = qobject_cast<QPushButton*>(w);
+          button && button->focusPolicy() & Qt::TabFocus) {
         if (order.contains(button->objectName())) break;
         order << button->objectName();
       }
@@ -164,7 +181,8 @@ class ReaderMainTest : public QObject {
     auto* counter = h.find<QLineEdit>("IRTenKaEdit");
     QCOMPARE(counter->text(), QString("000"));
     QCOMPARE(counter->maxLength(), 3);
-    QCOMPARE(ui::KeyFilterInstaller::installedOn(counter), std::optional(KeyFilter::DecimalWithBackspace));
+    QCOMPARE(ui::KeyFilterInstaller::installedOn(counter),
+             std::optional(KeyFilter::DecimalWithBackspace));
     QCOMPARE(h.find<QLineEdit>("IRLifeEdit")->maxLength(), 8);
   }
 
@@ -173,7 +191,8 @@ class ReaderMainTest : public QObject {
     h.state.linkOpen = true;
     std::optional<Qt::CursorShape> during;
     h.line.onWrite = [&](int index, const Bytes&) {
-      if (index == 0 && QApplication::overrideCursor()) during = QApplication::overrideCursor()->shape();
+      if (index == 0 && QApplication::overrideCursor())
+        during = QApplication::overrideCursor()->shape();
     };
     h.find<QPushButton>("CardStatusBtn")->click();
     QCOMPARE(during, std::optional(Qt::WaitCursor));
@@ -211,8 +230,8 @@ class ReaderMainTest : public QObject {
   void addressFollowsTheCombo() {
     WindowHarness h;
     QCOMPARE(ComboItems(h.find<QComboBox>("cmbAddress846")),
-             QStringList({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B", "C", "D", "E",
-                          "F"}));
+             QStringList(
+                 {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B", "C", "D", "E", "F"}));
     QCOMPARE(h.state.addressText, std::string("0"));
     h.find<QComboBox>("cmbAddress846")->setCurrentText("A");
     QCOMPARE(h.state.addressText, std::string("A"));
@@ -373,7 +392,9 @@ class ReaderMainTest : public QObject {
     QVERIFY(dialog.height() > folded);
     QCOMPARE(dialog.findChild<QLabel*>("Label1")->text(), QString());
 
-    h.line.onOpen = [](int port, int) { return port <= 2 ? OpenError::None : OpenError::NoSuchPort; };
+    h.line.onOpen = [](int port, int) {
+      return port <= 2 ? OpenError::None : OpenError::NoSuchPort;
+    };
     h.line.onWrite = [&h](int, const Bytes& bytes) {
       if (bytes.size() < 9 || h.line.lastPort() != 2 || h.line.lastBaud() != 38400) return;
       h.line.deliverIn(5, {kAck});

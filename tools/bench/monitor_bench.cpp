@@ -4,7 +4,7 @@
 
 #include "link/monitor.h"
 #include "stats.h"
-#include "ui/monitor_view.h"
+#include "ui/monitor/monitor_view.h"
 
 namespace kdx::bench {
 

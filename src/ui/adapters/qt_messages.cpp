@@ -1,7 +1,9 @@
-#include "ui/qt_messages.h"
+#include "ui/adapters/qt_messages.h"
 
-#include <QApplication>
 #include <QMessageBox>
+
+#include "ui/widgets/modal.h"
+#include "ui/widgets/texts.h"
 
 namespace kdx::ui {
 
@@ -21,21 +23,11 @@ QMessageBox::Icon ToQt(Icon icon) {
   return QMessageBox::NoIcon;
 }
 
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 int Run(QWidget* owner, std::string_view title, std::string_view text, Icon icon,
         QMessageBox::StandardButtons buttons) {
-  QMessageBox box(ToQt(icon), FromUtf8(title), FromUtf8(text), buttons, owner);
+  QMessageBox box(ToQt(icon), FromStd(title), FromStd(text), buttons, owner);
   box.setObjectName("MessageBox");
-  // An exchange may have set the busy cursor; the operator must be able to
-  // answer the box.
-  const bool busy = QApplication::overrideCursor() != nullptr;
-  if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
-  const int answer = box.exec();
-  if (busy) QApplication::restoreOverrideCursor();
-  return answer;
+  return ExecModal(box);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "ui/key_filter_installer.h"
+#include "ui/widgets/key_filter_installer.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -88,8 +88,9 @@ bool KeyFilterInstaller::eventFilter(QObject* watched, QEvent* event) {
   }
   // The same key typing the upper-cased letter; the edit handles it as its
   // own, so overwrite mode, length limit and undo behave as for any key.
-  QKeyEvent upper(key->type(), key->key(), key->modifiers(), QString(QChar::fromLatin1(replacement)),
-                  key->isAutoRepeat(), static_cast<quint16>(key->count()));
+  QKeyEvent upper(key->type(), key->key(), key->modifiers(),
+                  QString(QChar::fromLatin1(replacement)), key->isAutoRepeat(),
+                  static_cast<quint16>(key->count()));
   forwarding_ = true;
   QCoreApplication::sendEvent(edit_, &upper);
   forwarding_ = false;

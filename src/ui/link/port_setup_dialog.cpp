@@ -1,4 +1,4 @@
-#include "ui/port_setup_dialog.h"
+#include "ui/link/port_setup_dialog.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 
 #include "link/port_names.h"
-#include "ui/busy_cursor.h"
-#include "ui/widget_names.h"
+#include "ui/widgets/busy_cursor.h"
+#include "ui/widgets/named.h"
 
 namespace kdx::ui {
 
@@ -50,14 +50,14 @@ PortSetupDialog::PortSetupDialog(Session& session, QWidget* parent)
   auto* label3 = Named(new QLabel("Comm Port Number"), "Label3");
   port_ = Named(new QComboBox, "PortCombo");
   port_->setEditable(true);
-  for (int i = 1; i <= 15; ++i) port_->addItem(QString::fromStdString(PortText(i)));
+  for (int i = 1; i <= kListedPorts; ++i) port_->addItem(FromStd(PortText(i)));
   port_->setCurrentText("COM1");
   portPath_ = Named(new QLabel, "PortPath");
   portPath_->setToolTip("Device this port name opens on this machine");
   auto* label2 = Named(new QLabel("Baud Rate"), "Label2");
   baud_ = Named(new QComboBox, "BaudCombo");
   baud_->setEditable(true);
-  for (int rate : {9600, 19200, 38400, 57600}) baud_->addItem(QString::fromStdString(BaudText(rate)));
+  for (std::size_t i = 0; i < kListedRates; ++i) baud_->addItem(FromStd(BaudText(kScanRates[i])));
   baud_->setCurrentText("9600 bits/s");
 
   auto* ok = Named(new QPushButton("OK"), "Command1");
@@ -132,16 +132,30 @@ void PortSetupDialog::showPortPath() {
   portPath_->setText(port ? "-> " + FromStd(ResolvePortPath(*port)) : QString());
 }
 
-std::string PortSetupDialog::portText() { return port_->currentText().toStdString(); }
-std::string PortSetupDialog::baudText() { return baud_->currentText().toStdString(); }
-void PortSetupDialog::setPortText(const std::string& text) { port_->setCurrentText(FromStd(text)); }
-void PortSetupDialog::setBaudText(const std::string& text) { baud_->setCurrentText(FromStd(text)); }
+std::string PortSetupDialog::portText() {
+  return port_->currentText().toStdString();
+}
+std::string PortSetupDialog::baudText() {
+  return baud_->currentText().toStdString();
+}
+void PortSetupDialog::setPortText(const std::string& text) {
+  port_->setCurrentText(FromStd(text));
+}
+void PortSetupDialog::setBaudText(const std::string& text) {
+  baud_->setCurrentText(FromStd(text));
+}
 void PortSetupDialog::setScanStatus(const std::string& text) {
   scanStatus_->setText(FromStd(text));
   scanStatus_->repaint();
 }
-void PortSetupDialog::focusPort() { port_->setFocus(); }
-void PortSetupDialog::focusBaud() { baud_->setFocus(); }
-void PortSetupDialog::accept() { QDialog::accept(); }
+void PortSetupDialog::focusPort() {
+  port_->setFocus();
+}
+void PortSetupDialog::focusBaud() {
+  baud_->setFocus();
+}
+void PortSetupDialog::accept() {
+  QDialog::accept();
+}
 
 }  // namespace kdx::ui

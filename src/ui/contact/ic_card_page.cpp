@@ -1,5 +1,7 @@
 // The "IC CARD" tab: the card data grid and the inner tabs of the contact
 // card families.
+#include "ui/contact/ic_card_page.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,10 +10,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "ui/byte_grid.h"
-#include "ui/key_filter_installer.h"
-#include "ui/reader_main.h"
-#include "ui/widget_names.h"
+#include "ui/widgets/byte_grid.h"
+#include "ui/widgets/key_filter_installer.h"
+#include "ui/widgets/named.h"
 
 namespace kdx::ui {
 
@@ -27,7 +28,8 @@ struct Field {
 // A page of labelled hex entry fields and buttons. These card families have
 // no operations on this unit: their buttons are there to be seen and send
 // nothing.
-QWidget* EntryPage(std::initializer_list<Field> fields, std::initializer_list<const char*> buttons) {
+QWidget* EntryPage(std::initializer_list<Field> fields,
+                   std::initializer_list<const char*> buttons) {
   auto* page = new QWidget;
   auto* layout = new QGridLayout(page);
   int row = 0;
@@ -75,18 +77,19 @@ QWidget* At88sc1608Page() {
 
 }  // namespace
 
-QWidget* ReaderMain::buildIcTab() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
+IcCardPage::IcCardPage(const PageServices& services, QWidget* parent)
+    : QWidget(parent), services_(services) {
+  auto* layout = new QVBoxLayout(this);
   auto* data = Named(new QGroupBox("IC Card Data"), ArrayName("ICframeComm", 9));
-  (new QVBoxLayout(data))->addWidget(new ByteGrid(ByteGridShape::icText()));
+  grid_ = new ByteGrid(ByteGridShape::icText());
+  (new QVBoxLayout(data))->addWidget(grid_);
   layout->addWidget(data);
 
   auto* inner = Named(new QTabWidget, "SSTab2");
   auto* cpuSam = new QWidget;
   auto* cpuLayout = new QGridLayout(cpuSam);
-  cpuLayout->addWidget(windowButton("Sam Card", "SIMRUN"), 0, 0);
-  cpuLayout->addWidget(windowButton("CPU Card", "CPURUN"), 0, 1);
+  cpuLayout->addWidget(services_.windows.add("Sam Card", "SIMRUN"), 0, 0);
+  cpuLayout->addWidget(services_.windows.add("CPU Card", "CPURUN"), 0, 1);
   cpuLayout->setColumnStretch(2, 1);
   cpuLayout->setRowStretch(1, 1);
   inner->addTab(cpuSam, "CPU/SAM");
@@ -109,7 +112,7 @@ QWidget* ReaderMain::buildIcTab() {
                           {"Activate", "Read Data", "Write Data", "Deactivate"}),
                 "AT45D041");
   layout->addWidget(inner, 1);
-  return page;
+  tabs_ = inner;
 }
 
 }  // namespace kdx::ui

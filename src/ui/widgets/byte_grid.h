@@ -5,8 +5,9 @@
 #include <QWidget>
 #include <vector>
 
+#include "input/cell_grid.h"
+#include "input/grid_rules.h"
 #include "link/bytes.h"
-#include "link/grid_rules.h"
 
 class QLineEdit;
 
@@ -16,14 +17,14 @@ class ByteCell;
 
 // How a byte grid looks: its array name, its cells and their arrangement.
 struct ByteGridShape {
-  QString name;               // the array name, e.g. "ICText"
-  int count = 1;              // number of cells
-  int columns = 1;            // cells per row; index = row * columns + column
-  int maxLength = 0;          // characters per cell; 0 for no limit
-  bool rowLabels = false;     // "00", "01", ... beside each row
+  QString name;                 // the array name, e.g. "ICText"
+  int count = 1;                // number of cells
+  int columns = 1;              // cells per row; index = row * columns + column
+  int maxLength = 0;            // characters per cell; 0 for no limit
+  bool rowLabels = false;       // "00", "01", ... beside each row
   bool columnHeadings = false;  // "00" .. "0F" above the columns
-  QString initialText;        // text of every cell at creation
-  QColor cellBackground;      // invalid: the style's own
+  QString initialText;          // text of every cell at creation
+  QColor cellBackground;        // invalid: the style's own
 
   // The contact memory card data: 128 cells, 8 rows of 16, two characters each.
   static ByteGridShape icText();
@@ -54,7 +55,7 @@ inline constexpr const char* kDefaultKeyByte = "FF";
 // active one. Text written into a grid on a hidden tab or in a window in the
 // background still keeps its last two characters, but the focus stays where
 // the operator has it: a grid out of sight must not pull keystrokes into it.
-class ByteGrid final : public QWidget {
+class ByteGrid final : public QWidget, public CellGrid {
   Q_OBJECT
 
  public:
@@ -69,13 +70,17 @@ class ByteGrid final : public QWidget {
   // applies (at most the last two characters stay, the focus moves on) even
   // in a cell with a length limit.
   void setCellText(int index, const QString& text);
+  // The grid as the card operations read and write it (single-byte text).
+  int cellCount() const override { return count(); }
+  std::string text(int index) const override;
+  void setText(int index, std::string_view text) override;
   // Empties every cell.
-  void clearCells();
+  void clearCells() override;
 
   // All cell texts, in index order.
   std::vector<std::string> cellTexts() const;
   // Each cell's text read as a hex number, as the command code reads a grid:
-  // an empty cell gives 00, "7" gives 07.
+  // an empty cell gives 00, "7" gives 07 (CellByte).
   Bytes bytes() const;
   // Writes the bytes as two-digit hex into the cells from `first` on (bytes
   // beyond the last cell are dropped).
@@ -95,7 +100,7 @@ class ByteGrid final : public QWidget {
 
   GridRules rules_;
   std::vector<ByteCell*> cells_;
-  int adjusting_ = -1;        // cell whose text the grid itself is rewriting
+  int adjusting_ = -1;          // cell whose text the grid itself is rewriting
   bool focusMoveHeld_ = false;  // padding: the caller decides where the focus goes
 };
 

@@ -1,11 +1,11 @@
-#include "ui/reset_option_form.h"
+#include "ui/device/reset_option_form.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "device/initialize.h"
-#include "ui/widget_names.h"
+#include "ui/widgets/named.h"
 
 namespace kdx::ui {
 

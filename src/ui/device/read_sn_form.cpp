@@ -1,8 +1,8 @@
-#include "ui/read_sn_form.h"
+#include "ui/device/read_sn_form.h"
 
 #include <QVBoxLayout>
 
-#include "ui/widget_names.h"
+#include "ui/widgets/named.h"
 
 namespace kdx::ui {
 

@@ -1,8 +1,10 @@
-#include "ui/monitor_view.h"
+#include "ui/monitor/monitor_view.h"
 
 #include <QFont>
 #include <QScrollBar>
 #include <QTextCursor>
+
+#include "ui/widgets/texts.h"
 
 namespace kdx::ui {
 
@@ -31,7 +33,7 @@ MonitorView::~MonitorView() {
 
 void MonitorView::appendPiece(std::string_view piece) {
   // The monitor keeps CR LF line ends; the text box breaks lines on LF.
-  QString text = QString::fromLatin1(piece.data(), static_cast<qsizetype>(piece.size()));
+  QString text = FromDevice(piece);
   text.remove(QLatin1Char('\r'));
   QTextCursor cursor(document());
   cursor.movePosition(QTextCursor::End);

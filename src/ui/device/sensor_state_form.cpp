@@ -1,8 +1,8 @@
-#include "ui/sensor_state_form.h"
+#include "ui/device/sensor_state_form.h"
 
 #include <QGridLayout>
 
-#include "ui/widget_names.h"
+#include "ui/widgets/named.h"
 
 namespace kdx::ui {
 

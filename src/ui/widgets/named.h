@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <string_view>
 
+#include "ui/widgets/texts.h"
+
 namespace kdx::ui {
 
 // Gives a control its name as objectName and accessibleDescription, so tests
@@ -20,23 +22,23 @@ W* Named(W* widget, const QString& name) {
   return widget;
 }
 
+template <class W>
+W* Named(W* widget, std::string_view name) {
+  return Named(widget, FromDevice(name));
+}
+
+template <class W>
+W* Named(W* widget, const char* name) {
+  return Named(widget, QString::fromLatin1(name));
+}
+
 // Name of one element of a control array: "FRAMEOTHER(7)".
 inline QString ArrayName(const QString& name, int index) {
   return QStringLiteral("%1(%2)").arg(name).arg(index);
 }
 
-// The program's own texts (UTF-8, like the curly quotes of one error text).
-inline QString FromStd(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Texts that came from the device: one byte, one character.
-inline QString FromDevice(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 inline void SetControlName(QWidget& widget, std::string_view name) {
-  Named(&widget, FromDevice(name));
+  Named(&widget, name);
 }
 
 }  // namespace kdx::ui

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <optional>
 
-#include "link/key_filters.h"
+#include "input/key_filters.h"
 
 class QKeyEvent;
 class QLineEdit;

@@ -1,9 +1,9 @@
-#include "ui/config_form.h"
+#include "ui/device/config_form.h"
 
 #include <QGridLayout>
 #include <string>
 
-#include "ui/widget_names.h"
+#include "ui/widgets/named.h"
 
 namespace kdx::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/byte_grid.h"
+#include "ui/widgets/byte_grid.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 
-#include "link/conversions.h"
-#include "ui/key_filter_installer.h"
+#include "ui/widgets/key_filter_installer.h"
+#include "ui/widgets/texts.h"
 
 namespace kdx::ui {
 
@@ -87,12 +87,8 @@ class ByteCell final : public QLineEdit {
 
 namespace {
 
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QLabel* Heading(int number, QWidget* parent) {
-  auto* label = new QLabel(Latin1(HexByte(static_cast<std::uint8_t>(number))), parent);
+  auto* label = new QLabel(FromDevice(HexByte(static_cast<std::uint8_t>(number))), parent);
   label->setAlignment(Qt::AlignCenter);
   return label;
 }
@@ -112,8 +108,14 @@ ByteGridShape ByteGridShape::ulText() {
 }
 
 ByteGridShape ByteGridShape::srfPassword() {
-  return {QStringLiteral("SRFPASSWORDLIST"), 6, 6, 0, false, false,
-          QString::fromLatin1(kDefaultKeyByte), QColor(192, 192, 0)};
+  return {QStringLiteral("SRFPASSWORDLIST"),
+          6,
+          6,
+          0,
+          false,
+          false,
+          QString::fromLatin1(kDefaultKeyByte),
+          QColor(192, 192, 0)};
 }
 
 ByteGrid::ByteGrid(const ByteGridShape& shape, QWidget* parent)
@@ -187,8 +189,16 @@ void ByteGrid::setCellText(int index, const QString& text) {
   if (!edit) return;
   // Cut to the last two first, so that a length limit of two does not keep
   // the first two instead.
-  const QString kept = Latin1(GridRules::KeepLastTwo(text.toLatin1().toStdString()));
+  const QString kept = FromDevice(GridRules::KeepLastTwo(text.toLatin1().toStdString()));
   edit->setText(kept);
+}
+
+std::string ByteGrid::text(int index) const {
+  return ToDevice(cellText(index));
+}
+
+void ByteGrid::setText(int index, std::string_view text) {
+  setCellText(index, FromDevice(text));
 }
 
 void ByteGrid::clearCells() {
@@ -203,21 +213,11 @@ std::vector<std::string> ByteGrid::cellTexts() const {
 }
 
 Bytes ByteGrid::bytes() const {
-  Bytes out;
-  out.reserve(cells_.size());
-  for (const auto* edit : cells_) {
-    const double value = HexTextToNumber(edit->text().toUpper().toLatin1().toStdString());
-    out.push_back(static_cast<std::uint8_t>(static_cast<unsigned>(value) & 0xFFu));
-  }
-  return out;
+  return GridBytes(*this, 0, count());
 }
 
 void ByteGrid::setBytes(ByteView bytes, int first) {
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const int index = first + static_cast<int>(i);
-    if (index < 0 || index >= count()) break;
-    setCellText(index, Latin1(HexByte(bytes[i])));
-  }
+  WriteGridBytes(*this, bytes, first);
 }
 
 void ByteGrid::onTextChanged(int index, const QString& text) {
@@ -226,7 +226,7 @@ void ByteGrid::onTextChanged(int index, const QString& text) {
   if (!GridRules::IsFull(latin)) return;
   if (latin.size() > 2) {
     adjusting_ = index;
-    cells_[static_cast<std::size_t>(index)]->setText(Latin1(GridRules::KeepLastTwo(latin)));
+    cells_[static_cast<std::size_t>(index)]->setText(FromDevice(GridRules::KeepLastTwo(latin)));
     adjusting_ = -1;
   }
   if (!focusMoveHeld_ && mayMoveFocus()) moveFocus(rules_.next(index));
@@ -259,7 +259,7 @@ void ByteGrid::pad(int index) {
   QLineEdit* edit = cells_[static_cast<std::size_t>(index)];
   const bool held = focusMoveHeld_;
   focusMoveHeld_ = true;
-  edit->setText(Latin1(GridRules::Pad(edit->text().toLatin1().toStdString())));
+  edit->setText(FromDevice(GridRules::Pad(edit->text().toLatin1().toStdString())));
   focusMoveHeld_ = held;
 }
 
@@ -268,6 +268,8 @@ void ByteGrid::moveFocus(int index) {
   cells_[static_cast<std::size_t>(index)]->setFocus(Qt::OtherFocusReason);
 }
 
-bool ByteGrid::mayMoveFocus() const { return isVisible() && window()->isActiveWindow(); }
+bool ByteGrid::mayMoveFocus() const {
+  return isVisible() && window()->isActiveWindow();
+}
 
 }  // namespace kdx::ui

@@ -1,4 +1,4 @@
-#include "ui/qt_serial_line.h"
+#include "ui/adapters/qt_serial_line.h"
 
 #include <algorithm>
 
