@@ -1,5 +1,7 @@
 #include "link/receive.h"
 
+#include <algorithm>
+
 #include "link/frame.h"
 
 namespace kdx {
@@ -49,10 +51,13 @@ Received ReceiveReply(SerialLine& line, Clock& clock, const ReceiveLimits& limit
 
   r.stoppedAt = ReceiveStage::Rest;
   const std::size_t expected = static_cast<std::size_t>(ReplyTextLength(r.head)) + 2;
-  auto rest = Take(line, clock, expected, 0, limits.restMs, r.portError);
-  if (!rest) return r;
-  r.rest = std::move(*rest);
-  if (log) log->rest(r.rest);
+  auto arrived = Take(line, clock, expected, 0, limits.restMs, r.portError);
+  if (!arrived) return r;
+  if (log) log->rest(*arrived);
+  const auto cut =
+      arrived->begin() + static_cast<std::ptrdiff_t>(std::min(expected, arrived->size()));
+  r.rest.assign(arrived->begin(), cut);
+  r.trailing.assign(cut, arrived->end());
   r.stoppedAt = ReceiveStage::Done;
   return r;
 }

@@ -33,7 +33,11 @@ struct Received {
   bool portError = false;
   std::optional<std::uint8_t> ack;  // the first byte, when one came in time
   Bytes head;                       // the four head bytes, once read
-  Bytes rest;                       // every byte read after the head
+  // The rest as the length field announces it: text, ETX and check byte.
+  Bytes rest;
+  // Bytes that came after the reply frame in the same read (line noise, a
+  // stray byte): shown in the log, never part of the reply.
+  Bytes trailing;
 
   bool complete() const { return stoppedAt == ReceiveStage::Done; }
 };
@@ -46,14 +50,16 @@ class ReceiveLog {
   virtual ~ReceiveLog() = default;
   virtual void ack(std::uint8_t byte) = 0;
   virtual void head(ByteView head) = 0;
-  virtual void rest(ByteView rest) = 0;
+  // Everything read after the head: the rest and any bytes trailing it.
+  virtual void rest(ByteView arrived) = 0;
 };
 
 // Receives the device's answer to a command just written: its ACK, then the
 // reply head, then the rest (the announced text length plus ETX and the check
-// byte), each within its limit on `clock`. Waits sleep in the operating
-// system. Writes nothing: acknowledging the reply, or sending EOT when the
-// head did not come, is the caller's part.
+// byte), each within its limit on `clock`. The reply ends where its length
+// field says. Waits sleep in the operating system. Writes nothing:
+// acknowledging the reply, or sending EOT when the head did not come, is the
+// caller's part.
 Received ReceiveReply(SerialLine& line, Clock& clock, const ReceiveLimits& limits,
                       ReceiveLog* log = nullptr);
 

@@ -145,6 +145,26 @@ class TransactionTest : public QObject {
     QVERIFY(h.monitor.text().ends_with("SD: 06\r\n\r\n"));
   }
 
+  // Stray bytes that arrive with the reply frame show in the monitor but are
+  // not part of the reply: it ends where its length field says.
+  void bytesAfterTheReplyFrameAreNotReply() {
+    LinkHarness h;
+    const Bytes frame = ReplyFrame(
+        "P\xA2"
+        "0000SN123");
+    Bytes burst = frame;
+    burst.push_back(0x03);
+    burst.push_back(0x7E);
+    AnswerCommand(h, {{10, {kAck}}, {20, burst}});
+    const Call c = Run(h);
+    QCOMPARE(c.result, 0);
+    QCOMPARE(int{c.count}, int(frame.size()) - 4);
+    QCOMPARE(Bytes(c.reply.begin(), c.reply.begin() + c.count),
+             Bytes(frame.begin() + 4, frame.end()));
+    QCOMPARE(h.monitor.text(),
+             kStatusLine + "RD: 06\r\nRD: " + HexBytes(burst) + " \r\nSD: 06\r\n");
+  }
+
   void portErrorPicksTheBoxByPhase() {
     {
       LinkHarness h;  // error while waiting for the ACK: still detecting
