@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace kdx::ui {
@@ -29,6 +30,22 @@ int WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* e
   if (error) *error = file.errorString();
   const int code = static_cast<int>(file.error());
   return code != 0 ? code : static_cast<int>(QFileDevice::WriteError);
+}
+
+void SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text) {
+  const auto path = files.saveTextFile(owner);
+  if (!path) return;
+  const QString name = QFileInfo(*path).fileName();
+  messages.show("Save As...",
+                ("File Name is " + name + "\r\nFull path and file is " + *path).toStdString(),
+                Icon::None);
+  QString error;
+  const int code = WriteFileAtomically(
+      *path, QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
+  if (code != 0) {
+    messages.show("mnuFileSaveAsDialog_Click",
+                  ("Error: " + QString::number(code) + " " + error).toStdString(), Icon::None);
+  }
 }
 
 }  // namespace kdx::ui

@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <optional>
+#include <string>
+
+#include "link/messages.h"
 
 class QWidget;
 
@@ -26,5 +29,11 @@ class QtFileDialogs final : public FileDialogs {
 // save never damages an existing file. Returns 0 or the error number, with
 // its description in `error`.
 int WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error);
+
+// The monitor's "Save To": asks `files` for a path, confirms the name in a
+// "Save As..." box and writes `text` there; a failure is reported in a
+// "mnuFileSaveAsDialog_Click" box as "Error: <code> <description>". Nothing
+// happens when the dialog is cancelled.
+void SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text);
 
 }  // namespace kdx::ui

@@ -11,8 +11,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "link/operation.h"
 #include "device/card_movement.h"
+#include "link/operation.h"
 #include "link/port_setup.h"
 #include "ui/busy_cursor.h"
 #include "ui/monitor_view.h"
@@ -185,21 +185,7 @@ void ReaderMain::closePort() {
 }
 
 void ReaderMain::saveMonitor() {
-  const auto path = files_.saveTextFile(this);
-  if (!path) return;
-  const QString name = QFileInfo(*path).fileName();
-  session_.messages.show("Save As...",
-                         ("File Name is " + name + "\r\nFull path and file is " + *path)
-                             .toStdString(),
-                         Icon::None);
-  const std::string text = session_.monitor.trimmedText();
-  QString error;
-  const int code = WriteFileAtomically(*path, QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
-  if (code != 0) {
-    session_.messages.show("mnuFileSaveAsDialog_Click",
-                           ("Error: " + QString::number(code) + " " + error).toStdString(),
-                           Icon::None);
-  }
+  SaveTextAs(files_, session_.messages, this, session_.monitor.trimmedText());
 }
 
 void ReaderMain::closeEvent(QCloseEvent* event) {
