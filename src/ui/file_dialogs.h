@@ -26,8 +26,10 @@ class QtFileDialogs final : public FileDialogs {
 };
 
 // Writes `bytes` to `path` through a temporary file and a rename, so a failed
-// save never damages an existing file. Returns 0 or the error number, with
-// its description in `error`.
+// save never damages an existing file: the old file is replaced only once
+// every byte is on the disk. A writable file in a folder that takes no new
+// file is written in place instead. Returns 0 or the QFileDevice error
+// number, with the system's reason in `error`.
 int WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error);
 
 // The monitor's "Save To": asks `files` for a path, confirms the name in a
