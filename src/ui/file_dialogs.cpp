@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -128,20 +130,48 @@ int WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* e
   return failure->code;
 }
 
+namespace {
+
+// Why `folder` cannot take a file, or nothing when it is a folder that exists.
+std::optional<QString> MissingFolderReason(const QString& folder) {
+  std::error_code error;
+  const auto status =
+      std::filesystem::status(std::filesystem::path(folder.toStdU16String()), error);
+  if (!error && status.type() != std::filesystem::file_type::directory) {
+    error = std::make_error_code(std::errc::not_a_directory);
+  }
+  if (!error) return std::nullopt;
+  return QString::fromLocal8Bit(error.message());
+}
+
+void ShowSaveError(Messages& messages, int code, const QString& description) {
+  messages.show("mnuFileSaveAsDialog_Click",
+                ("Error: " + QString::number(code) + " " + description).toStdString(), Icon::None);
+}
+
+}  // namespace
+
 void SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text) {
   const auto path = files.saveTextFile(owner);
   if (!path) return;
-  const QString name = QFileInfo(*path).fileName();
-  messages.show("Save As...",
-                ("File Name is " + name + "\r\nFull path and file is " + *path).toStdString(),
-                Icon::None);
+  const QFileInfo info(*path);
+  // The dialog lets a path into a folder that is not there through; it is
+  // refused before the name is confirmed rather than after.
+  const QString folder = info.absolutePath();
+  if (const auto reason = MissingFolderReason(folder)) {
+    ShowSaveError(
+        messages, static_cast<int>(QFileDevice::OpenError),
+        "Cannot save into the folder " + QDir::toNativeSeparators(folder) + ": " + *reason);
+    return;
+  }
+  messages.show(
+      "Save As...",
+      ("File Name is " + info.fileName() + "\r\nFull path and file is " + *path).toStdString(),
+      Icon::None);
   QString error;
   const int code = WriteFileAtomically(
       *path, QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
-  if (code != 0) {
-    messages.show("mnuFileSaveAsDialog_Click",
-                  ("Error: " + QString::number(code) + " " + error).toStdString(), Icon::None);
-  }
+  if (code != 0) ShowSaveError(messages, code, error);
 }
 
 }  // namespace kdx::ui

@@ -34,8 +34,9 @@ int WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* e
 
 // The monitor's "Save To": asks `files` for a path, confirms the name in a
 // "Save As..." box and writes `text` there; a failure is reported in a
-// "mnuFileSaveAsDialog_Click" box as "Error: <code> <description>". Nothing
-// happens when the dialog is cancelled.
+// "mnuFileSaveAsDialog_Click" box as "Error: <code> <description>". A path
+// whose folder does not exist gets that box at once, without the
+// confirmation. Nothing happens when the dialog is cancelled.
 void SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text);
 
 }  // namespace kdx::ui

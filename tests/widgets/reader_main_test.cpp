@@ -2,9 +2,9 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QLineEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -103,7 +103,8 @@ class ReaderMainTest : public QObject {
     QStringList order;
     QWidget* w = h.find<QWidget>("cmbAddress846");
     for (int i = 0; i < 200 && w; ++i) {
-      if (auto* button = qobject_cast<QPushButton*>(w); button && button->focusPolicy() & Qt::TabFocus) {
+      if (auto* button = qobject_cast<QPushButton*>(w);
+          button && button->focusPolicy() & Qt::TabFocus) {
         if (order.contains(button->objectName())) break;
         order << button->objectName();
       }
@@ -164,7 +165,8 @@ class ReaderMainTest : public QObject {
     auto* counter = h.find<QLineEdit>("IRTenKaEdit");
     QCOMPARE(counter->text(), QString("000"));
     QCOMPARE(counter->maxLength(), 3);
-    QCOMPARE(ui::KeyFilterInstaller::installedOn(counter), std::optional(KeyFilter::DecimalWithBackspace));
+    QCOMPARE(ui::KeyFilterInstaller::installedOn(counter),
+             std::optional(KeyFilter::DecimalWithBackspace));
     QCOMPARE(h.find<QLineEdit>("IRLifeEdit")->maxLength(), 8);
   }
 
@@ -173,7 +175,8 @@ class ReaderMainTest : public QObject {
     h.state.linkOpen = true;
     std::optional<Qt::CursorShape> during;
     h.line.onWrite = [&](int index, const Bytes&) {
-      if (index == 0 && QApplication::overrideCursor()) during = QApplication::overrideCursor()->shape();
+      if (index == 0 && QApplication::overrideCursor())
+        during = QApplication::overrideCursor()->shape();
     };
     h.find<QPushButton>("CardStatusBtn")->click();
     QCOMPARE(during, std::optional(Qt::WaitCursor));
@@ -211,8 +214,8 @@ class ReaderMainTest : public QObject {
   void addressFollowsTheCombo() {
     WindowHarness h;
     QCOMPARE(ComboItems(h.find<QComboBox>("cmbAddress846")),
-             QStringList({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B", "C", "D", "E",
-                          "F"}));
+             QStringList(
+                 {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "A", "B", "C", "D", "E", "F"}));
     QCOMPARE(h.state.addressText, std::string("0"));
     h.find<QComboBox>("cmbAddress846")->setCurrentText("A");
     QCOMPARE(h.state.addressText, std::string("A"));
@@ -303,12 +306,13 @@ class ReaderMainTest : public QObject {
     QCOMPARE(h.files.asked, 1);
     QVERIFY(h.messages.boxes.empty());
 
+    // A folder that is not there is refused before the "File Name is" box.
     h.files.answer = dir.filePath("missing/folder/LOG.TXT");
     h.find<QPushButton>("SaveSDTDText")->click();
-    QCOMPARE(h.messages.boxes.size(), std::size_t{2});
-    QCOMPARE(h.messages.boxes[1].title, std::string("mnuFileSaveAsDialog_Click"));
-    QVERIFY(h.messages.boxes[1].text.starts_with("Error: "));
-    QCOMPARE(h.messages.boxes[1].icon, Icon::None);
+    QCOMPARE(h.messages.boxes.size(), std::size_t{1});
+    QCOMPARE(h.messages.boxes[0].title, std::string("mnuFileSaveAsDialog_Click"));
+    QVERIFY(h.messages.boxes[0].text.starts_with("Error: "));
+    QCOMPARE(h.messages.boxes[0].icon, Icon::None);
     QVERIFY(!QFile::exists(h.files.answer));
   }
 
@@ -373,7 +377,9 @@ class ReaderMainTest : public QObject {
     QVERIFY(dialog.height() > folded);
     QCOMPARE(dialog.findChild<QLabel*>("Label1")->text(), QString());
 
-    h.line.onOpen = [](int port, int) { return port <= 2 ? OpenError::None : OpenError::NoSuchPort; };
+    h.line.onOpen = [](int port, int) {
+      return port <= 2 ? OpenError::None : OpenError::NoSuchPort;
+    };
     h.line.onWrite = [&h](int, const Bytes& bytes) {
       if (bytes.size() < 9 || h.line.lastPort() != 2 || h.line.lastBaud() != 38400) return;
       h.line.deliverIn(5, {kAck});

@@ -64,6 +64,42 @@ class SaveFileTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // A folder that is not there is refused before the "File Name is" box.
+  void missingFolderRefusedFirst_data() {
+    QTest::addColumn<QString>("relative");  // the chosen path inside a fresh folder
+    QTest::addColumn<QString>("folder");    // the folder the box names
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing folder") << "missing/LOG.TXT"
+                                    << "missing"
+                                    << "No such file or directory";
+    QTest::newRow("missing parent") << "a/b/LOG.TXT"
+                                    << "a/b"
+                                    << "No such file or directory";
+    QTest::newRow("file as folder") << "FILE.TXT/LOG.TXT"
+                                    << "FILE.TXT"
+                                    << "Not a directory";
+  }
+  void missingFolderRefusedFirst() {
+    QFETCH(QString, relative);
+    QFETCH(QString, folder);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QVERIFY(WriteNew(dir.filePath("FILE.TXT"), "old"));
+    PresetPath files;
+    files.path = dir.filePath(relative);
+    RecordingMessages messages;
+    kdx::ui::SaveTextAs(files, messages, nullptr, "SD: 06\r\n");
+    QCOMPARE(messages.boxes.size(), std::size_t{1});
+    QCOMPARE(messages.boxes[0].title, std::string("mnuFileSaveAsDialog_Click"));
+    QCOMPARE(messages.boxes[0].icon, Icon::None);
+    const QString text = QString::fromStdString(messages.boxes[0].text);
+    QVERIFY2(text.startsWith("Error: "), qPrintable(text));
+    QVERIFY2(text.contains(QDir::toNativeSeparators(dir.filePath(folder))), qPrintable(text));
+    QVERIFY2(text.contains(reason), qPrintable(text));
+    QVERIFY(!QFile::exists(files.path));
+    QCOMPARE(ReadAll(dir.filePath("FILE.TXT")), QByteArray("old"));
+  }
+
 #ifdef Q_OS_LINUX
   // A writable file in a folder that takes no new file (no temporary file
   // beside it) is written in place. The read-only folder refuses with EACCES,
