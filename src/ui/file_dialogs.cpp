@@ -43,7 +43,7 @@ Failure FailureOf(const QFileDevice& file) {
 }
 
 // Writes every byte of `bytes` to `file`, which is open unbuffered so that
-// each call reaches the system. A short write (the disk filled up part way)
+// each call reaches the system. A short write (the disk filled up midway)
 // is not an error to Qt; the next call for the rest fails and carries the
 // system's reason, such as "No space left on device".
 std::optional<Failure> WriteAll(QFileDevice& file, const QByteArray& bytes) {
@@ -77,14 +77,14 @@ std::optional<Failure> Flush(QFileDevice& file) {
 // of an atomic save cannot be made beside it. QSaveFile's own fallback
 // (setDirectWriteFallback) is taken only when the folder refuses with EACCES,
 // while an immutable folder or some file systems refuse with EPERM; this
-// test covers both by what the folder and the file allow.
+// check covers both by what the folder and the file allow.
 bool OnlyWritableInPlace(const QString& path) {
   const QFileInfo file(path);
   return file.isFile() && file.isWritable() && !QFileInfo(file.absolutePath()).isWritable();
 }
 
 // Writes the file itself. There is no old copy to fall back on, so a write
-// that fails part way leaves the file damaged; it is used only where the
+// that fails midway leaves the file damaged; it is used only where the
 // atomic save cannot be made at all.
 std::optional<Failure> WriteInPlace(const QString& path, const QByteArray& bytes) {
   QFile file(path);
@@ -98,7 +98,7 @@ std::optional<Failure> WriteInPlace(const QString& path, const QByteArray& bytes
   return std::nullopt;
 }
 
-std::optional<Failure> WriteThroughTemporary(const QString& path, const QByteArray& bytes) {
+std::optional<Failure> SaveBytes(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     if (file.error() == QFileDevice::OpenError && OnlyWritableInPlace(path)) {
@@ -124,7 +124,7 @@ std::optional<Failure> WriteThroughTemporary(const QString& path, const QByteArr
 }  // namespace
 
 int WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-  const auto failure = WriteThroughTemporary(path, bytes);
+  const auto failure = SaveBytes(path, bytes);
   if (!failure) return 0;
   if (error) *error = failure->reason;
   return failure->code;

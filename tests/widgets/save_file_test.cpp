@@ -1,5 +1,5 @@
 // Saving the monitor text: SaveTextAs with a preset path, recording its boxes,
-// against folders and file systems that refuse part of the work.
+// against folders and file systems that refuse some of the work.
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
