@@ -1,5 +1,9 @@
 // kdx846-sim: a simulated KDX-846 on a pseudo-terminal, for tests, the demo
 // and anyone without a unit on the desk.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,8 +13,30 @@
 #include "tool/options.h"
 #include "tool/pty_server.h"
 
+namespace {
+
+// Opens /dev/null on each of descriptors 0, 1 and 2 that the simulator was
+// started without. A new descriptor takes the lowest free number, so the
+// pseudo-terminal would otherwise become standard input (read as control
+// lines), output (the link path written into the line) or error (the log).
+bool OpenMissingStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", O_RDWR);
+    if (opened < 0) return false;
+    if (opened != fd) {  // not expected: every lower number is open by now
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace kdx::sim;
+  if (!OpenMissingStandardStreams()) return 1;
   std::string error;
   const auto options = ParseToolOptions(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {

@@ -79,6 +79,9 @@ bool PtyServer::start(const std::string& linkPath, std::string& error) {
   ::cfmakeraw(&raw);
   ::tcsetattr(slave_, TCSANOW, &raw);
   ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+  // Control lines never come from the terminal itself, even when it got the
+  // number of a standard input that was closed.
+  stdinOpen_ = master_ != STDIN_FILENO && slave_ != STDIN_FILENO;
 
   struct stat st {};
   if (::lstat(linkPath.c_str(), &st) == 0) {

@@ -60,6 +60,11 @@ bool SimProcess::start(const std::vector<std::string>& args, std::string* error)
   for (auto& a : argv) cargv.push_back(a.data());
   cargv.push_back(nullptr);
 
+  int inputFd = -1;
+  if (input_ == Input::File) {
+    inputFd = ::open(inputFile_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (inputFd < 0) return fail("cannot open " + inputFile_);
+  }
   int in[2], out[2];
   if (::pipe2(in, O_CLOEXEC) != 0) return fail("pipe failed");
   if (::pipe2(out, O_CLOEXEC) != 0) return fail("pipe failed");
@@ -71,7 +76,17 @@ bool SimProcess::start(const std::vector<std::string>& args, std::string* error)
     // Only async-signal-safe calls between fork and exec.
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) ::_exit(126);
-    ::dup2(in[0], STDIN_FILENO);
+    switch (input_) {
+      case Input::ControlPipe:
+        ::dup2(in[0], STDIN_FILENO);
+        break;
+      case Input::Closed:
+        ::close(STDIN_FILENO);
+        break;
+      case Input::File:
+        ::dup2(inputFd, STDIN_FILENO);
+        break;
+    }
     ::dup2(out[1], STDOUT_FILENO);
     if (logFd >= 0) ::dup2(logFd, STDERR_FILENO);
     ::execv(cargv[0], cargv.data());
@@ -80,7 +95,12 @@ bool SimProcess::start(const std::vector<std::string>& args, std::string* error)
   ::close(in[0]);
   ::close(out[1]);
   if (logFd >= 0) ::close(logFd);
-  toChild_ = in[1];
+  if (inputFd >= 0) ::close(inputFd);
+  if (input_ == Input::ControlPipe) {
+    toChild_ = in[1];
+  } else {
+    ::close(in[1]);
+  }
   fromChild_ = out[0];
   if (pid_ < 0) return fail("fork failed");
 

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kdx::test {
@@ -24,6 +25,16 @@ class SimProcess {
   // The simulator executable: the environment variable KDX846_SIM.
   static std::string executable();
 
+  // What the simulator's standard input is: the control pipe that control()
+  // writes to, nothing (closed), or the content of a file.
+  enum class Input { ControlPipe, Closed, File };
+  // Chooses the standard input of the next start(); `file` is the path read
+  // for Input::File.
+  void setInput(Input input, std::string file = {}) {
+    input_ = input;
+    inputFile_ = std::move(file);
+  }
+
   // Starts the simulator with `args` and "--link <folder>/port"; waits up to
   // five seconds for it to print the link path. On failure says why.
   bool start(const std::vector<std::string>& args = {}, std::string* error = nullptr);
@@ -34,7 +45,7 @@ class SimProcess {
 
   // Sends one control line ("fault silent", "stacker 3", "state") and returns
   // the simulator's answer line: "ok", "error: ..." or the state. Empty when
-  // no answer came within `timeoutMs`.
+  // no answer came within `timeoutMs` or the input is not the control pipe.
   std::string control(std::string_view line, int timeoutMs = 3000);
 
   // Sends `signal` and waits up to `timeoutMs` for the exit. Returns the exit
@@ -48,6 +59,8 @@ class SimProcess {
  private:
   bool readLine(std::string& line, int timeoutMs);
 
+  Input input_ = Input::ControlPipe;
+  std::string inputFile_;
   pid_t pid_ = -1;
   int toChild_ = -1;
   int fromChild_ = -1;

@@ -2,9 +2,11 @@
 #include "ui/widgets/byte_grid.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -69,6 +71,45 @@ class ByteGridTest : public QObject {
     PressAtFocus(Qt::Key_Home);
     PressAtFocus(Qt::Key_Delete);
     QCOMPARE(grid_->cellText(0), QString());
+  }
+
+  // Pasted and dropped text is filtered as typed keys are, and a cell filled
+  // with it hands the focus on like a typed one.
+  void pastedAndDroppedTextIsFiltered_data() {
+    QTest::addColumn<bool>("drop");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("focus");
+    QTest::newRow("paste nothing admitted") << false << "ZZ"
+                                            << "" << 5;
+    QTest::newRow("paste") << false << "zz 1a"
+                           << "1A" << 6;
+    QTest::newRow("drop nothing admitted") << true << "ZZ"
+                                           << "" << 5;
+    QTest::newRow("drop") << true << "x7f"
+                          << "7F" << 6;
+  }
+  void pastedAndDroppedTextIsFiltered() {
+    QFETCH(bool, drop);
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    QFETCH(int, focus);
+    QVERIFY(showWithFocus(ByteGridShape::icText(), 5));
+    QLineEdit* cell = grid_->cell(5);
+    if (drop) {
+      QMimeData data;
+      data.setText(text);
+      const QPoint middle = cell->rect().center();
+      QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(cell, &enter);
+      QDropEvent event(QPointF(middle), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(cell, &event);
+    } else {
+      QGuiApplication::clipboard()->setText(text);
+      QTest::keyClick(cell, Qt::Key_V, Qt::ControlModifier);
+    }
+    QCOMPARE(grid_->cellText(5), result);
+    QCOMPARE(FocusedCell(*grid_), focus);
   }
 
   void twoDigitsHandTheFocusOn() {

@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <optional>
+#include <string>
+
+#include "link/messages.h"
 
 class QWidget;
 
@@ -23,8 +26,17 @@ class QtFileDialogs final : public FileDialogs {
 };
 
 // Writes `bytes` to `path` through a temporary file and a rename, so a failed
-// save never damages an existing file. Returns 0 or the error number, with
-// its description in `error`.
+// save never damages an existing file: the old file is replaced only once
+// every byte is on the disk. A writable file in a folder that takes no new
+// file is written in place instead. Returns 0 or the QFileDevice error
+// number, with the system's reason in `error`.
 int WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error);
+
+// The monitor's "Save To": asks `files` for a path, confirms the name in a
+// "Save As..." box and writes `text` there; a failure is reported in a
+// "mnuFileSaveAsDialog_Click" box as "Error: <code> <description>". A path
+// whose folder does not exist gets that box at once, without the
+// confirmation. Nothing happens when the dialog is cancelled.
+void SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text);
 
 }  // namespace kdx::ui

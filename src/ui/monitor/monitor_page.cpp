@@ -1,7 +1,6 @@
 #include "ui/monitor/monitor_page.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -33,21 +32,7 @@ MonitorPage::MonitorPage(Session& session, FileDialogs& files, QWidget* parent)
 }
 
 void MonitorPage::save() {
-  const auto path = files_.saveTextFile(this);
-  if (!path) return;
-  const QString name = QFileInfo(*path).fileName();
-  session_.messages.show(
-      "Save As...", ("File Name is " + name + "\r\nFull path and file is " + *path).toStdString(),
-      Icon::None);
-  const std::string text = session_.monitor.trimmedText();
-  QString error;
-  const int code = WriteFileAtomically(
-      *path, QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
-  if (code != 0) {
-    session_.messages.show("mnuFileSaveAsDialog_Click",
-                           ("Error: " + QString::number(code) + " " + error).toStdString(),
-                           Icon::None);
-  }
+  SaveTextAs(files_, session_.messages, this, session_.monitor.trimmedText());
 }
 
 }  // namespace kdx::ui

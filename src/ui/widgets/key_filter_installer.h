@@ -1,23 +1,30 @@
 #pragma once
 
+#include <QClipboard>
 #include <QObject>
 #include <optional>
 
 #include "input/key_filters.h"
 
+class QContextMenuEvent;
+class QDropEvent;
 class QKeyEvent;
 class QLineEdit;
+class QMouseEvent;
 
 namespace kdx::ui {
 
 // Puts a keystroke filter on a line edit: each typed character goes through
 // FilterKey and is discarded or let through (hex letters upper-cased).
 //
-// Only typed characters are filtered. Navigation and editing keys that type
-// nothing (arrows, Delete, Home, Tab, Enter, Escape) and shortcuts held with
-// Ctrl or Meta (copy, paste, undo, select all) pass untouched, and text that
-// is pasted or written by the program is not a keystroke, so it is not
-// filtered either. Backspace counts as the character code 8.
+// Navigation and editing keys that type nothing (arrows, Delete, Home, Tab,
+// Enter, Escape) and shortcuts held with Ctrl or Meta (copy, undo, select
+// all) pass untouched. Backspace counts as the character code 8.
+//
+// Text the operator pastes (the paste shortcut, the context menu, a middle
+// click) or drops goes through the same filter one character at a time;
+// Backspace is not a character of such text and is dropped. Text written by
+// the program with setText is not the operator's input and is not filtered.
 class KeyFilterInstaller final : public QObject {
   Q_OBJECT
 
@@ -31,6 +38,10 @@ class KeyFilterInstaller final : public QObject {
 
   KeyFilter filter() const { return filter_; }
 
+  // What `filter` lets through of inserted `text`: each character as a typed
+  // key would be, without Backspace.
+  static QString admitted(KeyFilter filter, const QString& text);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -41,6 +52,14 @@ class KeyFilterInstaller final : public QObject {
   // the same key typing another character.
   enum class Verdict { Pass, Discard, Replace };
   Verdict judge(const QKeyEvent& key, char& replacement) const;
+
+  bool filterKey(QKeyEvent& key);
+  bool filterMiddleClick(const QMouseEvent& click);
+  bool filterDrag(QDropEvent& drag);
+  bool filterDrop(QDropEvent& drop);
+  bool showContextMenu(const QContextMenuEvent& request);
+  // Inserts the filtered text of the clipboard in `mode` at the cursor.
+  void paste(QClipboard::Mode mode);
 
   QLineEdit* edit_;
   KeyFilter filter_;

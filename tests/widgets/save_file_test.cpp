@@ -1,0 +1,208 @@
+// Saving the monitor text: SaveTextAs with a preset path, recording its boxes,
+// against folders and file systems that refuse some of the work.
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+
+#include "support/recording_messages.h"
+#include "ui/adapters/file_dialogs.h"
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using kdx::Icon;
+using kdx::test::RecordingMessages;
+
+namespace {
+
+// Answers the save dialog with a preset path.
+struct PresetPath final : kdx::ui::FileDialogs {
+  QString path;
+  std::optional<QString> saveTextFile(QWidget*) override { return path; }
+};
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool WriteNew(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// Runs `undo` when the scope ends, also when a check fails half way.
+struct Undo {
+  std::function<void()> undo;
+  ~Undo() {
+    if (undo) undo();
+  }
+};
+
+// A monitor text of `size` bytes in lines of the monitor's own form.
+std::string MonitorText(int size) {
+  std::string text;
+  while (static_cast<int>(text.size()) < size) text += "SD: F2 00 00 03 43 31 30 03 B0 \r\n";
+  text.resize(static_cast<std::size_t>(size));
+  return text;
+}
+
+}  // namespace
+
+class SaveFileTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // A folder that is not there is refused before the "File Name is" box.
+  void missingFolderRefusedFirst_data() {
+    QTest::addColumn<QString>("relative");  // the chosen path inside a fresh folder
+    QTest::addColumn<QString>("folder");    // the folder the box names
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing folder") << "missing/LOG.TXT"
+                                    << "missing"
+                                    << "No such file or directory";
+    QTest::newRow("missing parent") << "a/b/LOG.TXT"
+                                    << "a/b"
+                                    << "No such file or directory";
+    QTest::newRow("file as folder") << "FILE.TXT/LOG.TXT"
+                                    << "FILE.TXT"
+                                    << "Not a directory";
+  }
+  void missingFolderRefusedFirst() {
+    QFETCH(QString, relative);
+    QFETCH(QString, folder);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QVERIFY(WriteNew(dir.filePath("FILE.TXT"), "old"));
+    PresetPath files;
+    files.path = dir.filePath(relative);
+    RecordingMessages messages;
+    kdx::ui::SaveTextAs(files, messages, nullptr, "SD: 06\r\n");
+    QCOMPARE(messages.boxes.size(), std::size_t{1});
+    QCOMPARE(messages.boxes[0].title, std::string("mnuFileSaveAsDialog_Click"));
+    QCOMPARE(messages.boxes[0].icon, Icon::None);
+    const QString text = QString::fromStdString(messages.boxes[0].text);
+    QVERIFY2(text.startsWith("Error: "), qPrintable(text));
+    QVERIFY2(text.contains(QDir::toNativeSeparators(dir.filePath(folder))), qPrintable(text));
+    QVERIFY2(text.contains(reason), qPrintable(text));
+    QVERIFY(!QFile::exists(files.path));
+    QCOMPARE(ReadAll(dir.filePath("FILE.TXT")), QByteArray("old"));
+  }
+
+#ifdef Q_OS_LINUX
+  // A writable file in a folder that takes no new file (no temporary file
+  // beside it) is written in place. The read-only folder refuses with EACCES,
+  // the immutable one with EPERM.
+  void lockedFolderWritesInPlace_data() {
+    QTest::addColumn<bool>("immutable");
+    QTest::newRow("read-only folder") << false;
+    QTest::newRow("immutable folder") << true;
+  }
+  void lockedFolderWritesInPlace() {
+    QFETCH(bool, immutable);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("LOG.TXT");
+    QVERIFY(WriteNew(path, "an older and longer monitor text\r\n"));
+    const QByteArray folder = QFile::encodeName(dir.path());
+    Undo unlock;
+    if (immutable) {
+      const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+      QVERIFY(fd >= 0);
+      int flags = 0;
+      const bool set = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                       (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+      if (set) {
+        unlock.undo = [fd, flags] {
+          int cleared = flags & ~FS_IMMUTABLE_FL;
+          ::ioctl(fd, FS_IOC_SETFLAGS, &cleared);
+          ::close(fd);
+        };
+      } else {
+        ::close(fd);
+        QSKIP("cannot make a folder immutable here (needs root and file system support)");
+      }
+    } else {
+      QVERIFY(::chmod(folder.constData(), 0555) == 0);
+      unlock.undo = [folder] { ::chmod(folder.constData(), 0755); };
+    }
+    if (WriteNew(dir.filePath("probe"), "x")) {
+      QSKIP("the locked folder still takes new files (running as root ignores its mode)");
+    }
+
+    PresetPath files;
+    files.path = path;
+    RecordingMessages messages;
+    kdx::ui::SaveTextAs(files, messages, nullptr, "SD: 06\r\n");
+    QCOMPARE(messages.boxes.size(), std::size_t{1});
+    QCOMPARE(messages.boxes[0].title, std::string("Save As..."));
+    QCOMPARE(ReadAll(path), QByteArray("SD: 06\r\n"));
+  }
+
+  // On a full file system the old file stays as it was and the box says why.
+  // A tmpfs of 64 KB is mounted for it, which needs root.
+  void fullDiskKeepsOldFile_data() {
+    QTest::addColumn<int>("freePages");  // 4 KB pages left free
+    QTest::addColumn<int>("size");       // bytes of monitor text saved
+    QTest::newRow("short text, nothing free") << 0 << 88;
+    QTest::newRow("longer text, a page free") << 1 << 20000;
+    QTest::newRow("long text, nothing free") << 0 << 20000;
+  }
+  void fullDiskKeepsOldFile() {
+    QFETCH(int, freePages);
+    QFETCH(int, size);
+    if (::geteuid() != 0) QSKIP("mounting a small file system needs root");
+    QTemporaryDir dir;
+    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0) {
+      QSKIP(qPrintable("cannot mount a tmpfs: " + QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    Undo unmount{[mountPoint] { ::umount2(mountPoint.constData(), MNT_DETACH); }};
+
+    const QString path = dir.filePath("LOG.TXT");
+    const QByteArray old = "RD: 06\r\nRD: F2 00 00 03 50 31 30 30 30 03 B3 \r\n";
+    QVERIFY(WriteNew(path, old));
+    // Fill every page with one file, then give back what the row leaves free.
+    const QByteArray filler = QFile::encodeName(dir.filePath("filler"));
+    const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    const QByteArray page(4096, 'x');
+    off_t filled = 0;
+    for (ssize_t n; (n = ::write(fd, page.constData(), page.size())) > 0;) filled += n;
+    const int fillError = errno;
+    QVERIFY(::ftruncate(fd, filled - freePages * page.size()) == 0);
+    ::close(fd);
+    QCOMPARE(fillError, ENOSPC);
+
+    PresetPath files;
+    files.path = path;
+    RecordingMessages messages;
+    kdx::ui::SaveTextAs(files, messages, nullptr, MonitorText(size));
+    QCOMPARE(ReadAll(path), old);
+    QCOMPARE(messages.boxes.size(), std::size_t{2});
+    QCOMPARE(messages.boxes[0].title, std::string("Save As..."));
+    QCOMPARE(messages.boxes[1].title, std::string("mnuFileSaveAsDialog_Click"));
+    const QString text = QString::fromStdString(messages.boxes[1].text);
+    QVERIFY2(
+        QRegularExpression("^Error: [1-9][0-9]* No space left on device$").match(text).hasMatch(),
+        qPrintable(text));
+    // No temporary file is left behind.
+    QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    entries.sort();
+    QCOMPARE(entries, QStringList({"LOG.TXT", "filler"}));
+  }
+#endif
+};
+
+QTEST_MAIN(SaveFileTest)
+#include "save_file_test.moc"
