@@ -46,6 +46,9 @@ DevicePage::DevicePage(const PageServices& services, DeviceRecords& records, QWi
   QHash<QString, QGroupBox*> frames;
   buildLeftFrames(frames);
   buildExtendTab(frames);
+  // Owned by `owner` until the caller lays them out.
+  for (auto* frame : leftFrames_) frame->setParent(owner);
+  extendTab_->setParent(owner);
   // Each row's button goes into its frame, in table order.
   for (const DeviceOperation& row : DeviceOperations()) {
     QGroupBox* frame = frames.value(FromDevice(row.frame));
