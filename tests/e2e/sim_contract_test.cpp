@@ -13,6 +13,7 @@
 #include "link/frame.h"
 #include "link/transaction.h"
 #include "model/control.h"
+#include "support/port_session.h"
 #include "support/recording_messages.h"
 #include "support/sim_process.h"
 #include "support/sim_rig.h"
@@ -21,6 +22,7 @@
 using kdx::Bytes;
 using kdx::CommandOutcome;
 using kdx::OpenError;
+using kdx::test::PortSession;
 using kdx::test::SimProcess;
 using kdx::ui::QtSerialLine;
 
@@ -80,17 +82,6 @@ Transcript RunScript(kdx::Session& session, kdx::test::RecordingMessages& messag
 std::int64_t NowMs() {
   return kdx::SteadyClock().nowMs();
 }
-
-// A session over the QSerialPort adapter on COM1, which KDX846_COM1 points
-// at the simulator's terminal.
-struct PortSession {
-  QtSerialLine line;
-  kdx::SteadyClock clock;
-  kdx::test::RecordingMessages messages;
-  kdx::Monitor monitor;
-  kdx::LinkState state;
-  kdx::Session session{line, clock, messages, monitor, state};
-};
 
 }  // namespace
 

@@ -8,7 +8,7 @@
 
 #include "link/frame.h"
 #include "link/transaction.h"
-#include "support/recording_messages.h"
+#include "support/port_session.h"
 #include "support/sim_process.h"
 #include "ui/adapters/qt_serial_line.h"
 
@@ -44,25 +44,20 @@ class SimInputTest : public QObject {
     std::string error;
     QVERIFY2(sim.start({}, &error), error.c_str());
     ::setenv("KDX846_COM1", sim.linkPath().c_str(), 1);
-    QtSerialLine line;
-    kdx::SteadyClock clock;
-    kdx::test::RecordingMessages messages;
-    kdx::Monitor monitor;
-    kdx::LinkState state;
-    kdx::Session session{line, clock, messages, monitor, state};
-    QCOMPARE(line.open(1, 9600), OpenError::None);
-    state.linkOpen = true;
+    kdx::test::PortSession port;
+    QCOMPARE(port.line.open(1, 9600), OpenError::None);
+    port.state.linkOpen = true;
 
     const kdx::Bytes command = kdx::BuildCommand(0, '1', '0');
     kdx::Bytes reply;
     std::int16_t count = 0;
-    const int result = kdx::ExecuteCommand(session, command, 9, reply, count);
-    line.close();
+    const int result = kdx::ExecuteCommand(port.session, command, 9, reply, count);
+    port.line.close();
     const std::string log = sim.log();
     if (answered) {
       QCOMPARE(result, kdx::kExchangeDone);
       QVERIFY2(count > 0 && reply[0] == 'P', log.c_str());
-      QVERIFY(messages.boxes.empty());
+      QVERIFY(port.messages.boxes.empty());
     } else {
       // The unit answers NAK, as the file told it to.
       QCOMPARE(result, kdx::kExchangeFailed);
