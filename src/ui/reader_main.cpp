@@ -52,6 +52,9 @@ QWidget* ReaderMain::buildLeftColumn(DevicePage& device) {
   addressRow->addWidget(Named(new QLabel("Device Addr:"), "Label2"));
   address_ = Named(new QComboBox, "cmbAddress846");
   address_->setEditable(true);
+  // Any text may be typed (every operation checks it), but the list keeps
+  // the sixteen addresses: Enter does not add the typed text to it.
+  address_->setInsertPolicy(QComboBox::NoInsert);
   connect(address_, &QComboBox::currentTextChanged, this,
           [this](const QString& text) { session_.state.addressText = ToDevice(text); });
   // "0" to "F": one hex digit, no leading zero; the first is selected.

@@ -50,6 +50,8 @@ PortSetupDialog::PortSetupDialog(Session& session, QWidget* parent)
   auto* label3 = Named(new QLabel("Comm Port Number"), "Label3");
   port_ = Named(new QComboBox, "PortCombo");
   port_->setEditable(true);
+  // Typed names and rates are checked by "OK"; the lists keep only valid ones.
+  port_->setInsertPolicy(QComboBox::NoInsert);
   for (int i = 1; i <= kListedPorts; ++i) port_->addItem(FromStd(PortText(i)));
   port_->setCurrentText("COM1");
   portPath_ = Named(new QLabel, "PortPath");
@@ -57,6 +59,7 @@ PortSetupDialog::PortSetupDialog(Session& session, QWidget* parent)
   auto* label2 = Named(new QLabel("Baud Rate"), "Label2");
   baud_ = Named(new QComboBox, "BaudCombo");
   baud_->setEditable(true);
+  baud_->setInsertPolicy(QComboBox::NoInsert);
   for (std::size_t i = 0; i < kListedRates; ++i) baud_->addItem(FromStd(BaudText(kScanRates[i])));
   baud_->setCurrentText("9600 bits/s");
 
