@@ -17,6 +17,7 @@
 #include "ui/rf/rf_card_page.h"
 #include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/named.h"
+#include "ui/widgets/queued_input.h"
 
 namespace kdx::ui {
 
@@ -100,6 +101,8 @@ void ReaderMain::runOperation(const std::function<void()>& operation) {
     BusyCursor busy;
     operation();
   }
+  // Clicks and keys the operator gave the frozen window are not replayed.
+  DropQueuedInput();
   windows_.refresh();
 }
 

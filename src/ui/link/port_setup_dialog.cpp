@@ -14,6 +14,7 @@
 #include "link/port_names.h"
 #include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/named.h"
+#include "ui/widgets/queued_input.h"
 
 namespace kdx::ui {
 
@@ -99,14 +100,22 @@ PortSetupDialog::PortSetupDialog(Session& session, QWidget* parent)
   layout->addStretch();
 
   connect(port_, &QComboBox::currentTextChanged, this, [this] { showPortPath(); });
+  // The unit check and the scan hold the window; what the operator clicked
+  // or typed meanwhile is dropped, not replayed.
   connect(ok, &QPushButton::clicked, this, [this] {
-    BusyCursor busy;
-    ConfirmPortSetup(session_, *this);
+    {
+      BusyCursor busy;
+      ConfirmPortSetup(session_, *this);
+    }
+    DropQueuedInput();
   });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(scan, &QPushButton::clicked, this, [this] {
-    BusyCursor busy;
-    ScanPorts(session_, *this);
+    {
+      BusyCursor busy;
+      ScanPorts(session_, *this);
+    }
+    DropQueuedInput();
   });
 
   showPortPath();
