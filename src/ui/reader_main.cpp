@@ -17,6 +17,7 @@
 #include "ui/rf/rf_card_page.h"
 #include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/named.h"
+#include "ui/widgets/queued_input.h"
 
 namespace kdx::ui {
 
@@ -52,6 +53,9 @@ QWidget* ReaderMain::buildLeftColumn(DevicePage& device) {
   addressRow->addWidget(Named(new QLabel("Device Addr:"), "Label2"));
   address_ = Named(new QComboBox, "cmbAddress846");
   address_->setEditable(true);
+  // Any text may be typed (every operation checks it), but the list keeps
+  // the sixteen addresses: Enter does not add the typed text to it.
+  address_->setInsertPolicy(QComboBox::NoInsert);
   connect(address_, &QComboBox::currentTextChanged, this,
           [this](const QString& text) { session_.state.addressText = ToDevice(text); });
   // "0" to "F": one hex digit, no leading zero; the first is selected.
@@ -97,6 +101,8 @@ void ReaderMain::runOperation(const std::function<void()>& operation) {
     BusyCursor busy;
     operation();
   }
+  // Clicks and keys the operator gave the frozen window are not replayed.
+  DropQueuedInput();
   windows_.refresh();
 }
 

@@ -26,8 +26,9 @@ class ReaderMain final : public QMainWindow {
 
   Session& session() { return session_; }
 
-  // Runs one operation of a command button with the busy cursor showing, then
-  // brings the controls that depend on the link up to date.
+  // Runs one operation of a command button with the busy cursor showing,
+  // drops the input that queued up while it held the window, then brings the
+  // controls that depend on the link up to date.
   void runOperation(const std::function<void()>& operation);
 
  protected:

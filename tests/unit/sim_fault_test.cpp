@@ -1,10 +1,12 @@
 // Each fault mode of the simulated device driven through ExecuteCommand on
 // virtual time, into the failure path the transaction takes for it: result,
 // reply count, message box, monitor lines and how long the exchange lasted.
+// The rows are shared with the end-to-end test through the window.
 #include <QtTest>
 
 #include "link/frame.h"
 #include "link/transaction.h"
+#include "support/fault_rows.h"
 #include "support/sim_rig.h"
 
 using kdx::sim::Fault;
@@ -22,29 +24,12 @@ class SimFaultTest : public QObject {
     QTest::addColumn<int>("tookMs");
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("monitorEnd");  // what follows the command line, or its end
-    const QString reply = "RD: F2 00 00 06 50 31 30 30 32 30 03 94 \r\nSD: 06\r\n";
-    const QString notDetected = QString::fromUtf8(kdx::kUnitNotDetected);
-    const QString checkData = QString::fromUtf8(kdx::kCheckData);
-    QTest::newRow("off") << Fault::Off << kdx::kExchangeDone << 8 << 10 << ""
-                         << "RD: 06\r\n" + reply;
-    QTest::newRow("NAK") << Fault::Nak << kdx::kExchangeFailed << 0 << 5 << notDetected
-                         << "RD: 15\r\n\r\n";
-    QTest::newRow("no ACK") << Fault::NoAck << kdx::kExchangeDone << 8 << 3500 << "" << reply;
-    QTest::newRow("silent") << Fault::Silent << kdx::kExchangeNoReply << 0 << 12000 << ""
-                            << "SD: 04\r\n";
-    // ACK at 5 ms, no head within 6 s of it, EOT, then 3 s of nothing: the
-    // EOT cancelled the reply due at 7 s.
-    QTest::newRow("late head") << Fault::LateHead << kdx::kExchangeNoReply << 0 << 9005 << ""
-                               << "RD: 06\r\nSD: 04\r\n";
-    QTest::newRow("truncated") << Fault::Truncated << kdx::kExchangeFailed << 0 << 6010 << checkData
-                               << "RD: 06\r\nRD: F2 00 00 06 \r\n";
-    QTest::newRow("bad check byte goes unnoticed")
-        << Fault::BadBcc << kdx::kExchangeDone << 8 << 10 << ""
-        << "RD: 06\r\n" + QString(reply).replace("03 94", "03 6B");
-    QTest::newRow("oversize") << Fault::Oversize << kdx::kExchangeFailed << 1102 << 10 << checkData
-                              << "SD: 06\r\n\r\n";
-    QTest::newRow("garbage") << Fault::Garbage << kdx::kExchangeFailed << 0 << 6010 << checkData
-                             << " \r\n";
+    QTest::addColumn<bool>("endOnly");
+    for (const kdx::test::FaultRow& row : kdx::test::kFaultRows) {
+      QTest::newRow(row.mode.data()) << row.fault << row.result << row.replyCount << int(row.tookMs)
+                                     << QString::fromUtf8(row.box)
+                                     << QString::fromUtf8(row.monitorAfterCommand) << row.endOnly;
+    }
   }
   void faultTakesItsPath() {
     QFETCH(Fault, fault);
@@ -53,6 +38,7 @@ class SimFaultTest : public QObject {
     QFETCH(int, tookMs);
     QFETCH(QString, box);
     QFETCH(QString, monitorEnd);
+    QFETCH(bool, endOnly);
     kdx::test::SimRig rig;
     rig.model.setFault(fault);
     rig.model.setGarbageSeed(1);
@@ -65,9 +51,8 @@ class SimFaultTest : public QObject {
     QCOMPARE(QString::fromStdString(rig.messages.boxes.empty() ? "" : rig.messages.boxes[0].text),
              box);
     const QString monitor = QString::fromStdString(rig.monitor.text());
-    const QString commandLine = "SD: F2 00 00 03 43 31 30 03 B0 \r\n";
-    // Oversize and garbage replies are too long or too random to spell out.
-    if (fault == Fault::Oversize || fault == Fault::Garbage) {
+    const QString commandLine = QString::fromUtf8(kdx::test::kCardStatusLine);
+    if (endOnly) {
       QVERIFY(monitor.startsWith(commandLine) && monitor.endsWith(monitorEnd));
     } else {
       QCOMPARE(monitor, commandLine + monitorEnd);

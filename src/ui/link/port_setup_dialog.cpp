@@ -14,6 +14,7 @@
 #include "link/port_names.h"
 #include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/named.h"
+#include "ui/widgets/queued_input.h"
 
 namespace kdx::ui {
 
@@ -50,6 +51,8 @@ PortSetupDialog::PortSetupDialog(Session& session, QWidget* parent)
   auto* label3 = Named(new QLabel("Comm Port Number"), "Label3");
   port_ = Named(new QComboBox, "PortCombo");
   port_->setEditable(true);
+  // Typed names and rates are checked by "OK"; the lists keep only valid ones.
+  port_->setInsertPolicy(QComboBox::NoInsert);
   for (int i = 1; i <= kListedPorts; ++i) port_->addItem(FromStd(PortText(i)));
   port_->setCurrentText("COM1");
   portPath_ = Named(new QLabel, "PortPath");
@@ -57,6 +60,7 @@ PortSetupDialog::PortSetupDialog(Session& session, QWidget* parent)
   auto* label2 = Named(new QLabel("Baud Rate"), "Label2");
   baud_ = Named(new QComboBox, "BaudCombo");
   baud_->setEditable(true);
+  baud_->setInsertPolicy(QComboBox::NoInsert);
   for (std::size_t i = 0; i < kListedRates; ++i) baud_->addItem(FromStd(BaudText(kScanRates[i])));
   baud_->setCurrentText("9600 bits/s");
 
@@ -96,14 +100,22 @@ PortSetupDialog::PortSetupDialog(Session& session, QWidget* parent)
   layout->addStretch();
 
   connect(port_, &QComboBox::currentTextChanged, this, [this] { showPortPath(); });
+  // The unit check and the scan hold the window; what the operator clicked
+  // or typed meanwhile is dropped, not replayed.
   connect(ok, &QPushButton::clicked, this, [this] {
-    BusyCursor busy;
-    ConfirmPortSetup(session_, *this);
+    {
+      BusyCursor busy;
+      ConfirmPortSetup(session_, *this);
+    }
+    DropQueuedInput();
   });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(scan, &QPushButton::clicked, this, [this] {
-    BusyCursor busy;
-    ScanPorts(session_, *this);
+    {
+      BusyCursor busy;
+      ScanPorts(session_, *this);
+    }
+    DropQueuedInput();
   });
 
   showPortPath();

@@ -25,6 +25,7 @@ QPushButton* Unavailable(const char* caption, const char* name) {
 QComboBox* Combo(const char* name) {
   auto* combo = Named(new QComboBox, name);
   combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);  // typed values never join the list
   return combo;
 }
 
