@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "contact_fakes.h"
+#include "model/control.h"
 #include "sim_rig.h"
 
 using namespace kdx;
@@ -126,6 +127,21 @@ class SimContactMemoryTest : public QObject {
     QCOMPARE(Send(rig, "S2"), std::string("30"));
     QCOMPARE(Send(rig, "S0"), std::string("A2 13 10 91"));
     QCOMPARE(Send(rig, "S3 00 B0 00 40 01"), std::string("12 90 00"));
+  }
+
+  // The control line that puts a card where the test or the demo wants it.
+  void placeControl() {
+    SimRig rig;
+    QVERIFY(sim::ApplyControl(rig.model, "card sle4428/-").ok);
+    QVERIFY(sim::ApplyControl(rig.model, "place ic").ok);
+    QCOMPARE(Send(rig, "S0"), std::string("92 23 10 91"));
+    QVERIFY(sim::ApplyControl(rig.model, "place front").ok);
+    QCOMPARE(Send(rig, "S2"), std::string("30"));
+    QCOMPARE(Send(rig, "S0"), std::string("N02"));
+    QVERIFY(sim::ApplyControl(rig.model, "place none").ok);
+    QVERIFY(!rig.model.state().channelCard);
+    QVERIFY(!sim::ApplyControl(rig.model, "place bin").ok);
+    QCOMPARE(rig.model.state().stackerCount, 50);  // cards placed come from outside
   }
 
   void sle4442WrongPscsLockTheCard() {
