@@ -14,7 +14,8 @@ namespace kdx::sim {
 // detection does not know). A memory chip's contents come with the card
 // once the station first talks to it.
 struct ContactFace {
-  explicit ContactFace(std::string code = {}) : typeCode(std::move(code)) {}
+  // From the type code alone (ContactFace{"20"}, or just {"20"}); no chip yet.
+  ContactFace(std::string code = {}) : typeCode(std::move(code)) {}
   std::string typeCode;
   std::optional<ContactMemory> memory;
   bool operator==(const ContactFace&) const = default;
