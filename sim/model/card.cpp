@@ -11,7 +11,7 @@ namespace {
 
 using Named = std::pair<std::string_view, std::string_view>;
 
-constexpr std::array<Named, 13> kContactNames{{
+constexpr std::array<Named, 14> kContactNames{{
     {"t0cpu", "10"},
     {"t1cpu", "11"},
     {"sle4442", "20"},
@@ -25,6 +25,7 @@ constexpr std::array<Named, 13> kContactNames{{
     {"24c64", "36"},
     {"24c128", "37"},
     {"24c256", "38"},
+    {"24c512", "39"},
 }};
 
 constexpr std::array<Named, 5> kContactlessNames{{

@@ -3,13 +3,21 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "model/cards/contact_memory.h"
 
 namespace kdx::sim {
 
 // The chip a card carries on its contacts, by the type code the IC card type
-// detection reports ("10" T=0 CPU ... "38" 24C256).
+// detection reports ("10" T=0 CPU ... "38" 24C256; "39" 24C512, which the
+// detection does not know). A memory chip's contents come with the card
+// once the station first talks to it.
 struct ContactFace {
+  // From the type code alone (ContactFace{"20"}, or just {"20"}); no chip yet.
+  ContactFace(std::string code = {}) : typeCode(std::move(code)) {}
   std::string typeCode;
+  std::optional<ContactMemory> memory;
   bool operator==(const ContactFace&) const = default;
 };
 

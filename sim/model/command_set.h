@@ -75,6 +75,12 @@ class CommandSet {
 // card type detection) and identity (serial number, configuration, counter).
 void AddTransportCommands(CommandSet& commands);
 void AddIdentityCommands(CommandSet& commands);
+// Contact memory cards at the IC station: SLE4442, SLE4428 ("S") and 24Cxx
+// ("T").
+void AddContactMemoryCommands(CommandSet& commands);
+// The IC station lets go of the card in the channel: a powered memory chip
+// loses its power. Card moves and initialize call it.
+void ReleaseContacts(DeviceState& state);
 // Every family above.
 void AddStandardCommands(CommandSet& commands);
 

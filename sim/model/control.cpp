@@ -96,6 +96,16 @@ ControlResult ApplyControl(DeviceModel& model, std::string_view line) {
     s.placeCard(CardPosition::None, std::nullopt);
     return {};
   }
+  if (word == "place") {
+    for (CardPosition where : {CardPosition::None, CardPosition::Front, CardPosition::IcStation,
+                               CardPosition::RfStation}) {
+      if (arg != PositionName(where)) continue;
+      ReleaseContacts(s);
+      s.placeCard(where, s.channelCard ? s.channelCard : s.stackerCard);
+      return {};
+    }
+    return refuse("expects none, front, ic or rf");
+  }
   return refuse("unknown control");
 }
 

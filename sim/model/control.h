@@ -19,6 +19,9 @@ namespace kdx::sim {
 //                         channel is swapped for one of this kind
 //   insert                push a card in at the front (when entry is allowed)
 //   take                  take away the card at the front gate
+//   place WHERE           put the card in the channel at front, ic or rf
+//                         (one of the stacker's kind when the channel is
+//                         empty), or take it away with none
 //   latency MS            the device's answer delay
 //   sams N                SAM sockets the configuration reports
 //   state                 the whole state in one line

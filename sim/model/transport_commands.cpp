@@ -29,6 +29,7 @@ Response Initialize(DeviceState& s, const Command& c) {
     return Response::Negative(kBadParameter);
   }
   s.initialized = true;
+  ReleaseContacts(s);
   if (!s.cardInChannel()) return Response::Positive(s.firmwareText);
   const bool toBin = p == '1' || p == '5';
   if (toBin && s.binFull()) return Response::Negative(kBinFull);
@@ -72,6 +73,7 @@ Response Move(DeviceState& s, const Command& c) {
     --s.stackerCount;
     s.placeCard(CardPosition::IcStation, s.stackerCard);
   }
+  ReleaseContacts(s);
   if (target == CardPosition::None) {
     s.captureCard();
   } else {

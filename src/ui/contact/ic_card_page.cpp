@@ -10,6 +10,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "ui/contact/at24_tab.h"
+#include "ui/contact/sle4428_tab.h"
+#include "ui/contact/sle4442_tab.h"
 #include "ui/widgets/byte_grid.h"
 #include "ui/widgets/key_filter_installer.h"
 #include "ui/widgets/named.h"
@@ -93,12 +96,12 @@ IcCardPage::IcCardPage(const PageServices& services, QWidget* parent)
   cpuLayout->setColumnStretch(2, 1);
   cpuLayout->setRowStretch(1, 1);
   inner->addTab(cpuSam, "CPU/SAM");
-  inner->addTab(new QWidget, "SLE4442");
-  inner->addTab(new QWidget, "SLE4428");
+  inner->addTab(new Sle4442Tab(services_, *grid_), "SLE4442");
+  inner->addTab(new Sle4428Tab(services_, *grid_), "SLE4428");
   inner->addTab(EntryPage({{"Address", "AT102Add"}, {"Length", "AT102Long"}},
                           {"Activate", "Read Data", "Write Data", "Deactivate"}),
                 "AT88SC102");
-  inner->addTab(new QWidget, "24CXX");
+  inner->addTab(new At24Tab(services_, *grid_), "24CXX");
   inner->addTab(EntryPage({{"Format", "ATC1604A6format", "30"},
                            {"Address", "ATC1604add1", "00"},
                            {"Address 2", "ATC1604add2", "00"},

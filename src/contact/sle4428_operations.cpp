@@ -1,0 +1,98 @@
+// The SLE4428 card commands carry an APDU as the data of command "S" "4".
+// Addresses run from 0000h to 03FFh: the high byte travels in P1, the low
+// byte in P2. The writes put their mode in P1's high digit (0 without, 2 with
+// the protection bit) and the high address in its low digit.
+#include "contact/sle4428_operations.h"
+
+#include <array>
+
+#include "contact/card_command.h"
+
+namespace kdx {
+
+namespace {
+
+constexpr std::string_view kTab = "SLE4428";
+constexpr std::uint8_t kHighestPage = 0x03;
+constexpr std::uint8_t kProtectionArea = 0x10;
+constexpr std::uint8_t kWithoutProtectionBit = 0x00;
+constexpr std::uint8_t kWithProtectionBit = 0x20;
+
+Outgoing WithPassword(Sle4428Context& c, std::uint8_t ins, std::uint8_t p1) {
+  const Sle4428Inputs in = c.view.inputs();
+  ApduBuilder apdu;
+  apdu.add(0x00).add(ins).add(p1).add(0x00).add(0x02);
+  apdu.field(in.password1).field(in.password2);
+  return apdu.outgoing();
+}
+
+Outgoing CheckPassword(Sle4428Context& c) {
+  return WithPassword(c, 0x20, 0x00);
+}
+Outgoing ChangePassword(Sle4428Context& c) {
+  return WithPassword(c, 0x24, 0x01);
+}
+
+Outgoing ReadMain(Sle4428Context& c) {
+  EmptiedGrid(c);
+  const Sle4428Inputs in = c.view.inputs();
+  ApduBuilder apdu;
+  apdu.add(0x00).add(kInsRead).field(in.highAddress).field(in.lowAddress).field(in.length);
+  return apdu.outgoing();
+}
+
+// The protection area has its own fixed P1; the high address is not read.
+Outgoing ReadProtection(Sle4428Context& c) {
+  EmptiedGrid(c);
+  const Sle4428Inputs in = c.view.inputs();
+  ApduBuilder apdu;
+  apdu.add(0x00).add(kInsRead).add(kProtectionArea).field(in.lowAddress).field(in.length);
+  return apdu.outgoing();
+}
+
+// A high address above 03h is refused before anything else: the write would
+// otherwise land on an address the operator did not type.
+template <std::uint8_t Mode>
+Outgoing Write(Sle4428Context& c) {
+  const Sle4428Inputs in = c.view.inputs();
+  const auto high = FieldByte(in.highAddress);
+  if (!high) return Outgoing::Refuse(kCheckData);
+  if (*high > kHighestPage) return Outgoing::Refuse(kAddressOutOfRange);
+  ApduBuilder apdu;
+  apdu.add(0x00).add(kInsWrite).add(static_cast<std::uint8_t>(Mode + *high)).field(in.lowAddress);
+  apdu.lengthAndGridData(in.length, c.view.dataGrid());
+  return apdu.outgoing();
+}
+
+const std::array<Sle4428Operation, 9> kRows{{
+    {"SiemensICUp2", "Activate", kTab, kSleCommand, kActivateParameter, nullptr,
+     SleActivated<Sle4428Context>, "", ""},
+    {"SiemensICStatus2", "Inquire Status", kTab, kSleCommand, kStatusParameter, nullptr,
+     SleStatus<Sle4428Context>, "", ""},
+    {"SiemensICDown2", "Deactivate", kTab, kSleCommand, kDeactivateParameter, nullptr, nullptr,
+     "Deactivate", "Deactivate success"},
+    {"SL4428PASS", "Check Password", kTab, kSleCommand, kSle4428Parameter, CheckPassword,
+     ShowStatusWord<Sle4428Context>, "", ""},
+    {"SL4428CHANGE", "Change Password", kTab, kSleCommand, kSle4428Parameter, ChangePassword,
+     ShowStatusWord<Sle4428Context>, "", ""},
+    {"SL4428READAREA", "Read Main Memory", kTab, kSleCommand, kSle4428Parameter, ReadMain,
+     ShowGridRead<Sle4428Context>, "", ""},
+    {"SL4428READBIT", "Read Protection Memory", kTab, kSleCommand, kSle4428Parameter,
+     ReadProtection, ShowGridRead<Sle4428Context>, "", ""},
+    {"SL4428WRITEAREA1", "Write Without Protection Bit", kTab, kSleCommand, kSle4428Parameter,
+     Write<kWithoutProtectionBit>, ShowStatusWord<Sle4428Context>, "", ""},
+    {"SL4428WRITEAREA2", "Write With Protection Bit", kTab, kSleCommand, kSle4428Parameter,
+     Write<kWithProtectionBit>, ShowStatusWord<Sle4428Context>, "", ""},
+}};
+
+}  // namespace
+
+std::span<const Sle4428Operation> Sle4428Operations() {
+  return kRows;
+}
+
+const Sle4428Operation* FindSle4428Operation(std::string_view control) {
+  return FindRow(Sle4428Operations(), control);
+}
+
+}  // namespace kdx
