@@ -50,10 +50,10 @@ ControlResult ApplyControl(DeviceModel& model, std::string_view line) {
   while (!arg.empty() && arg.front() == ' ') arg.remove_prefix(1);
   DeviceState& s = model.state();
   const auto refuse = [&](std::string_view why) {
-    return ControlResult{false, std::string(word) + ": " + std::string(why)};
+    return ControlResult{false, std::string(word) + ": " + std::string(why), std::nullopt};
   };
 
-  if (word == "state") return {true, StateLine(model)};
+  if (word == "state") return {true, StateLine(model), std::nullopt};
   if (word == "fault") {
     const auto fault = ParseFault(arg);
     if (!fault) return refuse("unknown fault mode");
@@ -105,6 +105,15 @@ ControlResult ApplyControl(DeviceModel& model, std::string_view line) {
       return {};
     }
     return refuse("expects none, front, ic or rf");
+  }
+  if (word == "flood") {
+    if (arg == "off") return {true, {}, FloodRequest{}};
+    const auto blank = arg.find(' ');
+    const auto rate = ParseCount(arg.substr(0, blank));
+    const auto seconds =
+        blank == std::string_view::npos ? std::nullopt : ParseCount(arg.substr(blank + 1));
+    if (!rate || !seconds) return refuse("expects BYTES_PER_SECOND SECONDS, or off");
+    return {true, {}, FloodRequest{*rate, *seconds}};
   }
   return refuse("unknown control");
 }

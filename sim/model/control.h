@@ -25,9 +25,20 @@ namespace kdx::sim {
 //   latency MS            the device's answer delay
 //   sams N                SAM sockets the configuration reports
 //   state                 the whole state in one line
+//   flood BYTES_PER_SECOND SECONDS | flood off
+//                         line noise out of turn, at that rate for that long
+//                         (kdx846-sim only: the model itself is not involved)
+
+// Noise the simulator is to send on the line; a rate or a time of 0 stops it.
+struct FloodRequest {
+  int bytesPerSecond = 0;
+  int seconds = 0;
+};
+
 struct ControlResult {
   bool ok = true;
-  std::string output;  // a line to print (state, or what went wrong)
+  std::string output;                 // a line to print (state, or what went wrong)
+  std::optional<FloodRequest> flood;  // for the line server to act on
 };
 
 ControlResult ApplyControl(DeviceModel& model, std::string_view line);

@@ -8,18 +8,26 @@ void SimLine::attach(int port, DeviceModel& model, int baud) {
   ports_[port] = Port{&model, baud};
 }
 
-OpenError SimLine::open(int port, int baud) {
+OpenResult SimLine::open(int port, int baud) {
   close();
   const auto err = openErrors_.find(port);
-  if (err != openErrors_.end() && err->second != OpenError::None) return err->second;
-  if (ports_.count(port) == 0) return OpenError::NoSuchPort;
+  if (err != openErrors_.end() && !err->second.ok()) return err->second;
+  if (ports_.count(port) == 0) return {OpenError::NoSuchPort, {}, "no simulated unit on this port"};
+  // A device taken away stays away until it is put back.
+  if (gone_ && port == port_)
+    return {OpenError::NoSuchPort, {}, "the simulated unit was unplugged"};
   open_ = true;
   port_ = port;
   baud_ = baud;
   input_.clear();
   // Whatever the device sent while nobody listened is lost.
   if (DeviceModel* model = listening()) model->takeOutput(clock_.nowMs());
-  return OpenError::None;
+  return {};
+}
+
+std::optional<PortFault> SimLine::fault() const {
+  if (!open_ || !broken_) return std::nullopt;
+  return PortFault{gone_, port_, {}, gone_ ? "Input/output error" : "port error"};
 }
 
 DeviceModel* SimLine::listening() {
@@ -60,6 +68,7 @@ WaitResult SimLine::waitForBytes(std::size_t count, std::int64_t deadlineMs) {
     if (breakAtMs_ && *breakAtMs_ <= until) {
       clock_.advanceTo(*breakAtMs_);
       broken_ = true;
+      gone_ = goneAtBreak_;
       return WaitResult::Failed;
     }
     if (!next || *next > deadlineMs) {

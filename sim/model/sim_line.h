@@ -2,6 +2,7 @@
 
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "link/serial_line.h"
@@ -32,17 +33,30 @@ class SimLine final : public SerialLine {
   // Puts `model` (not owned) on port `port`, talking at `baud`.
   void attach(int port, DeviceModel& model, int baud);
   void detach(int port) { ports_.erase(port); }
-  // What opening `port` reports instead of opening it (InUse, Other);
-  // None restores normal opening.
-  void setOpenError(int port, OpenError error) { openErrors_[port] = error; }
-  // Makes every later operation on the open port report a port error, as a
-  // pulled cable or a vanished USB adapter does; `repair` ends it.
+  // What opening `port` reports instead of opening it (InUse, Other), and
+  // the reason it gives; None restores normal opening.
+  void setOpenError(int port, OpenError error, std::string reason = {}) {
+    openErrors_[port] = OpenResult{error, {}, std::move(reason)};
+  }
+  // Makes every later operation on the open port report a port error, the
+  // port itself still being there; `repair` ends it.
   void breakLine() { broken_ = true; }
-  // The same, once the virtual clock reaches `atMs` (a cable pulled in the
-  // middle of an exchange).
-  void breakLineAt(std::int64_t atMs) { breakAtMs_ = atMs; }
+  // The same, once the virtual clock reaches `atMs` (in the middle of an
+  // exchange).
+  void breakLineAt(std::int64_t atMs) {
+    breakAtMs_ = atMs;
+    goneAtBreak_ = false;
+  }
+  // Takes the open port's device away, as a pulled USB adapter does: every
+  // later operation fails with the device gone, and opening the port finds
+  // nothing until `repair` puts it back.
+  void loseDevice() { broken_ = gone_ = true; }
+  void loseDeviceAt(std::int64_t atMs) {
+    breakAtMs_ = atMs;
+    goneAtBreak_ = true;
+  }
   void repair() {
-    broken_ = false;
+    broken_ = gone_ = false;
     breakAtMs_.reset();
   }
 
@@ -50,7 +64,7 @@ class SimLine final : public SerialLine {
   int openPort() const { return open_ ? port_ : 0; }
   int openBaud() const { return open_ ? baud_ : 0; }
 
-  OpenError open(int port, int baud) override;
+  OpenResult open(int port, int baud) override;
   void close() override { open_ = false; }
   bool isOpen() const override { return open_; }
   void discardInput() override;
@@ -59,6 +73,7 @@ class SimLine final : public SerialLine {
   WaitResult waitForBytes(std::size_t count, std::int64_t deadlineMs) override;
   bool read(std::size_t count, Bytes& out) override;
   bool write(ByteView bytes) override;
+  std::optional<PortFault> fault() const override;
 
  private:
   struct Port {
@@ -72,12 +87,14 @@ class SimLine final : public SerialLine {
 
   VirtualClock& clock_;
   std::map<int, Port> ports_;
-  std::map<int, OpenError> openErrors_;
+  std::map<int, OpenResult> openErrors_;
   std::vector<Event> traffic_;
   Bytes input_;
   bool open_ = false;
   bool broken_ = false;
+  bool gone_ = false;
   std::optional<std::int64_t> breakAtMs_;
+  bool goneAtBreak_ = false;
   int port_ = 0;
   int baud_ = 0;
 };

@@ -41,8 +41,8 @@ const char* ToolUsage() {
          "  --place WHERE a card in the channel at front, ic or rf (none: empty channel)\n"
          "  --fault MODE  off nak no-ack silent late-head truncated bad-bcc oversize garbage\n"
          "Control lines on standard input: fault MODE, stacker N, bin N[/CAP],\n"
-         "card C/L, insert, take, place WHERE, latency MS, sams N, state. Each gets one line "
-         "back.\n";
+         "card C/L, insert, take, place WHERE, latency MS, sams N, state, flood BYTES_PER_SECOND\n"
+         "SECONDS, flood off. Each gets one line back.\n";
 }
 
 std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args,

@@ -150,6 +150,7 @@ void PtyServer::readControls() {
     const std::string line = controlBuffer_.substr(0, end);
     controlBuffer_.erase(0, end + 1);
     const ControlResult result = ApplyControl(model_, line);
+    if (result.flood) flood_.start(*result.flood, clock_.nowMs());
     std::string reply =
         result.ok ? (result.output.empty() ? "ok" : result.output) : "error: " + result.output;
     log("control " + line + " -> " + reply);
@@ -180,6 +181,8 @@ int PtyServer::run() {
     if (const auto next = model_.nextOutputAt()) {
       timeout = static_cast<int>(std::max<std::int64_t>(0, *next - clock_.nowMs()));
     }
+    if (flood_.active() && (timeout < 0 || timeout > LineFlood::kStepMs))
+      timeout = LineFlood::kStepMs;
     pollfd fds[3] = {{signals_, POLLIN, 0}, {master_, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
     const nfds_t count = stdinOpen_ ? 3 : 2;
     if (::poll(fds, count, timeout) < 0 && errno != EINTR) {
@@ -194,6 +197,7 @@ int PtyServer::run() {
     if (stdinOpen_ && (fds[2].revents & (POLLIN | POLLHUP))) readControls();
     if (fds[1].revents & POLLIN) readHost();
     writeDue();
+    if (const std::string ended = flood_.pump(master_, clock_.nowMs()); !ended.empty()) log(ended);
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "link/clock.h"
 #include "model/device_model.h"
+#include "tool/line_flood.h"
 
 namespace kdx::sim {
 
@@ -13,7 +14,8 @@ namespace kdx::sim {
 // terminal through a symbolic link; bytes from it go to the model, the
 // model's scheduled output is written back when due. Control lines arrive on
 // standard input; each frame and byte on the line is logged on standard
-// error. SIGINT and SIGTERM end the service and remove the link.
+// error. SIGINT and SIGTERM end the service and remove the link. The control
+// "flood" makes it send line noise at a steady rate besides.
 class PtyServer {
  public:
   PtyServer(DeviceModel& model, std::optional<int> baud) : model_(model), baud_(baud) {}
@@ -46,6 +48,7 @@ class PtyServer {
   bool stdinOpen_ = true;
   std::string controlBuffer_;
   std::string linkPath_;
+  LineFlood flood_;
 };
 
 }  // namespace kdx::sim

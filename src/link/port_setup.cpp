@@ -22,6 +22,44 @@ constexpr std::string_view kNoSuchPort =
 constexpr std::string_view kPortInUse =
     "Comm. Port is Used for Some Equipment, Please Select Other One";
 
+// ": reason", or nothing when the system gave none.
+std::string Because(std::string_view reason) {
+  return reason.empty() ? std::string() : ": " + std::string(reason);
+}
+
+// What "OK" shows when the port did not open. The two known conditions keep
+// their own texts, with the device and the system's reason on a second line;
+// anything else names them in a sentence of its own.
+std::string OpenFailureText(int port, const OpenResult& opened) {
+  const std::string label = PortLabel(port, opened.path);
+  switch (opened.error) {
+    case OpenError::NoSuchPort:
+    case OpenError::InUse: {
+      std::string text(opened.error == OpenError::NoSuchPort ? kNoSuchPort : kPortInUse);
+      if (!opened.path.empty() || !opened.reason.empty())
+        text += "\r\n" + label + Because(opened.reason);
+      return text;
+    }
+    case OpenError::None:
+    case OpenError::Other:
+      break;
+  }
+  return "Communication port " + label + " could not be opened" + Because(opened.reason) + ".";
+}
+
+// What "OK" shows when the port itself failed during the unit check (the
+// unit is not to blame, so "Unit not detected" would mislead).
+std::string UnitCheckFaultText(int port, const OpenResult& opened,
+                               const std::optional<PortFault>& fault) {
+  const PortFault f = fault.value_or(PortFault{false, port, opened.path, {}});
+  const std::string label = PortLabel(port, f.path);
+  if (f.gone) {
+    return "Communication port " + label + " was lost during the unit check" + Because(f.reason) +
+           ".\r\nCheck the cable and press OK again.";
+  }
+  return "Communication port " + label + " failed during the unit check" + Because(f.reason) + ".";
+}
+
 // The unit check's command: card status at the current address.
 std::optional<Bytes> StatusCommand(Session& session) {
   const auto address = ParseAddress(session.state.addressText);
@@ -113,11 +151,12 @@ bool CommTest(Session& session) {
   return CheckByteMatches(received.head, received.rest) && IsReplyMarker(received.rest);
 }
 
-bool OpenComm(Session& session, int port, int baud, OpenError* error) {
+bool OpenComm(Session& session, int port, int baud, OpenResult* result) {
   session.line.close();
-  const OpenError result = session.line.open(port, baud);
-  if (error) *error = result;
-  return result == OpenError::None;
+  OpenResult opened = session.line.open(port, baud);
+  const bool ok = opened.ok();
+  if (result) *result = std::move(opened);
+  return ok;
 }
 
 void ConfirmPortSetup(Session& session, PortSetupView& view) {
@@ -138,10 +177,9 @@ void ConfirmPortSetup(Session& session, PortSetupView& view) {
     ShowCaution(session.messages, kCheckData);
     return;
   }
-  OpenError openError = OpenError::None;
-  if (!OpenComm(session, *port, *baud, &openError)) {
-    if (openError == OpenError::NoSuchPort) ShowCaution(session.messages, kNoSuchPort);
-    if (openError == OpenError::InUse) ShowCaution(session.messages, kPortInUse);
+  OpenResult opened;
+  if (!OpenComm(session, *port, *baud, &opened)) {
+    ShowCaution(session.messages, OpenFailureText(*port, opened));
     return;
   }
   bool portError = false;
@@ -151,9 +189,10 @@ void ConfirmPortSetup(Session& session, PortSetupView& view) {
     view.accept();
     return;
   }
-  // A port that failed under the check is reported like any other port
-  // error (silently); a unit that did not answer properly gets the box.
-  if (!portError) ShowCaution(session.messages, kUnitNotDetected);
+  // A unit that did not answer properly gets the box; a port that failed
+  // under the check is named with the system's reason.
+  ShowCaution(session.messages, portError ? UnitCheckFaultText(*port, opened, session.line.fault())
+                                          : std::string(kUnitNotDetected));
   session.line.close();
 }
 
@@ -197,6 +236,25 @@ bool ScanPorts(Session& session, PortSetupView& view) {
 void CloseLink(Session& session) {
   session.line.close();
   session.state.linkOpen = false;
+}
+
+std::string PortLabel(int port, std::string_view path) {
+  std::string label = PortText(port);
+  if (!path.empty()) label += " (" + std::string(path) + ")";
+  return label;
+}
+
+std::string LostPortText(const PortFault& fault) {
+  return "Communication port " + PortLabel(fault.port, fault.path) + " was lost" +
+         Because(fault.reason) + ".\r\nCheck the cable and press Setup Comm.";
+}
+
+bool DropLostLink(Session& session) {
+  const std::optional<PortFault> fault = session.line.fault();
+  if (!fault || !fault->gone) return false;
+  CloseLink(session);
+  ShowCaution(session.messages, LostPortText(*fault));
+  return true;
 }
 
 }  // namespace kdx

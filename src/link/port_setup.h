@@ -49,8 +49,9 @@ std::string IRUnitIfOk(Session& session, bool* portError = nullptr);
 // The scan's silent unit test: nothing goes to the monitor.
 bool CommTest(Session& session);
 
-// Opens the port at the rate; true when that raised no error.
-bool OpenComm(Session& session, int port, int baud, OpenError* error = nullptr);
+// Opens the port at the rate; true when that raised no error. `result`,
+// when given, says how it went.
+bool OpenComm(Session& session, int port, int baud, OpenResult* result = nullptr);
 
 // "OK": check the texts, open the port, run the unit check; opens the link
 // and closes the dialog when the unit answers.
@@ -62,5 +63,18 @@ bool ScanPorts(Session& session, PortSetupView& view);
 
 // "Close Comm": close the port (errors ignored) and clear the link flag.
 void CloseLink(Session& session);
+
+// A port and the device behind it, for messages: "COM1 (/dev/ttyUSB0)", or
+// "COM1" where the line has no device path.
+std::string PortLabel(int port, std::string_view path);
+
+// The caution text for a port whose device vanished while the link was open.
+std::string LostPortText(const PortFault& fault);
+
+// When the line's port reports that its device is gone: closes the port,
+// clears the link flag and tells the operator which port was lost, so that
+// the next command asks for port setup instead of failing on a dead port.
+// Returns false, doing nothing, while the port has not reported that.
+bool DropLostLink(Session& session);
 
 }  // namespace kdx

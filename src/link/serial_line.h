@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "link/bytes.h"
@@ -10,6 +11,29 @@ namespace kdx {
 
 // How opening a port can fail; the port dialog maps each to its message.
 enum class OpenError { None, NoSuchPort, InUse, Other };
+
+// What opening a port came to.
+struct OpenResult {
+  OpenError error = OpenError::None;
+  // The device the port name stands for ("/dev/ttyUSB0"); empty where the
+  // line has no such path (the in-process simulator).
+  std::string path;
+  // The system's words for the failure ("No such file or directory"); empty
+  // when the port opened.
+  std::string reason;
+
+  bool ok() const { return error == OpenError::None; }
+};
+
+// An error the open port reported.
+struct PortFault {
+  // The device itself went away (a USB adapter pulled, the far end of a
+  // pseudo-terminal closed): nothing can pass until the port is opened anew.
+  bool gone = false;
+  int port = 0;        // the port as it was opened (1 for "COM1")
+  std::string path;    // as in OpenResult
+  std::string reason;  // the system's words ("Input/output error")
+};
 
 enum class WaitResult { Ready, TimedOut, Failed };
 
@@ -21,8 +45,9 @@ class SerialLine {
   virtual ~SerialLine() = default;
 
   // Opens port `port` (1 for "COM1") at `baud`; closes first if open.
-  virtual OpenError open(int port, int baud) = 0;
+  virtual OpenResult open(int port, int baud) = 0;
   // RTS off, DTR off, close; every error is ignored. Harmless when closed.
+  // Forgets any fault.
   virtual void close() = 0;
   virtual bool isOpen() const = 0;
 
@@ -39,6 +64,11 @@ class SerialLine {
   virtual bool read(std::size_t count, Bytes& out) = 0;
   // Writes all bytes; false when the port reports an error.
   virtual bool write(ByteView bytes) = 0;
+
+  // The error behind the last failed wait, read or write, kept until the
+  // port is closed or opened again; none while the port works. A time-out is
+  // not an error.
+  virtual std::optional<PortFault> fault() const = 0;
 };
 
 }  // namespace kdx

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/frame.h"
+#include "link/port_setup.h"
 #include "link/receive.h"
 
 namespace kdx {
@@ -48,9 +49,11 @@ class Exchange {
 
  private:
   // The failure exit. While the unit has not yet shown that it is there (no
-  // reply head read), the failure says it was not detected.
+  // reply head read), the failure says it was not detected. A port whose
+  // device is gone closes the link instead, and that box replaces the other:
+  // neither the unit nor the operator's data is to blame.
   int fail(bool detecting) {
-    ShowCaution(s_.messages, detecting ? kUnitNotDetected : kCheckData);
+    if (!DropLostLink(s_)) ShowCaution(s_.messages, detecting ? kUnitNotDetected : kCheckData);
     s_.monitor.append(kCrLf);
     s_.monitor.revealEnd();
     return kExchangeFailed;

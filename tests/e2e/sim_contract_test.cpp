@@ -107,7 +107,7 @@ class SimContractTest : public QObject {
     QVERIFY2(sim.start(kStartArgs, &error), error.c_str());
     ::setenv("KDX846_COM1", sim.linkPath().c_str(), 1);
     PortSession port;
-    QCOMPARE(port.line.open(1, 9600), OpenError::None);
+    QCOMPARE(port.line.open(1, 9600).error, OpenError::None);
     port.state.linkOpen = true;
     const Transcript actual = RunScript(port.session, port.messages, [&](const std::string& line) {
       return sim.control(line) == "ok";
@@ -136,14 +136,14 @@ class SimContractTest : public QObject {
     QVERIFY2(sim.start({}, &error), error.c_str());
     ::setenv("KDX846_COM1", sim.linkPath().c_str(), 1);
     QtSerialLine first, second;
-    QCOMPARE(first.open(1, 9600), OpenError::None);
-    QCOMPARE(second.open(1, 9600), OpenError::InUse);
+    QCOMPARE(first.open(1, 9600).error, OpenError::None);
+    QCOMPARE(second.open(1, 9600).error, OpenError::InUse);
     first.close();  // RTS and DTR fail on a terminal; close ignores that
     QVERIFY(!first.isOpen());
-    QCOMPARE(second.open(1, 9600), OpenError::None);
+    QCOMPARE(second.open(1, 9600).error, OpenError::None);
     ::setenv("KDX846_COM1", "/tmp/kdx846-no-such-port", 1);
     QtSerialLine third;
-    QCOMPARE(third.open(1, 9600), OpenError::NoSuchPort);
+    QCOMPARE(third.open(1, 9600).error, OpenError::NoSuchPort);
   }
 
   void killedMidExchange_data() {
@@ -158,7 +158,7 @@ class SimContractTest : public QObject {
     QVERIFY2(sim.start({"--fault", fault.toStdString()}, &error), error.c_str());
     ::setenv("KDX846_COM1", sim.linkPath().c_str(), 1);
     PortSession port;
-    QCOMPARE(port.line.open(1, 9600), OpenError::None);
+    QCOMPARE(port.line.open(1, 9600).error, OpenError::None);
     port.state.linkOpen = true;
 
     const pid_t pid = sim.pid();
@@ -174,15 +174,19 @@ class SimContractTest : public QObject {
     const std::int64_t took = NowMs() - start;
     killer.join();
 
-    // The vanished peer is a port error: the failure path, right away.
+    // The vanished peer is a lost port: the failure path, right away, with
+    // the link closed and the lost port named.
     QCOMPARE(result, kdx::kExchangeFailed);
     QVERIFY2(took < 2000, std::to_string(took).c_str());
     QCOMPARE(port.messages.boxes.size(), std::size_t(1));
-    QCOMPARE(port.messages.boxes[0].text, std::string(kdx::kUnitNotDetected));
-    // The next exchange on the dead line fails as promptly, and closing is quiet.
-    QCOMPARE(kdx::ExecuteCommand(port.session, command, 9, reply, count), kdx::kExchangeFailed);
-    QVERIFY(NowMs() - start < 4000);
-    port.line.close();
+    QCOMPARE(port.messages.boxes[0].text, "Communication port COM1 (" + sim.linkPath() +
+                                              ") was lost: Input/output error.\r\n"
+                                              "Check the cable and press Setup Comm.");
+    QVERIFY(!port.state.linkOpen);
+    QVERIFY(!port.line.isOpen());
+    // The next exchange only asks for port setup.
+    QCOMPARE(kdx::ExecuteCommand(port.session, command, 9, reply, count), kdx::kExchangeDone);
+    QCOMPARE(port.messages.boxes.back().text, std::string(kdx::kPortSetupFirst));
     QCOMPARE(sim.stop(SIGTERM), 128 + SIGKILL);
   }
 };

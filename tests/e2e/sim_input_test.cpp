@@ -45,7 +45,7 @@ class SimInputTest : public QObject {
     QVERIFY2(sim.start({}, &error), error.c_str());
     ::setenv("KDX846_COM1", sim.linkPath().c_str(), 1);
     kdx::test::PortSession port;
-    QCOMPARE(port.line.open(1, 9600), OpenError::None);
+    QCOMPARE(port.line.open(1, 9600).error, OpenError::None);
     port.state.linkOpen = true;
 
     const kdx::Bytes command = kdx::BuildCommand(0, '1', '0');

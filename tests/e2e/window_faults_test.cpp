@@ -60,7 +60,7 @@ class WindowFaultsTest : public QObject {
     w_ = std::make_unique<RealWindow>();
     w_->window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w_->window));
-    QCOMPARE(w_->line.open(1, 9600), OpenError::None);
+    QCOMPARE(w_->line.open(1, 9600).error, OpenError::None);
     w_->state.linkOpen = true;
   }
   void cleanupTestCase() { w_.reset(); }

@@ -79,7 +79,8 @@ class WindowPortTest : public QObject {
     dialog.findChild<QPushButton*>("Command1")->click();
     QCOMPARE(s.messages.boxes.size(), std::size_t{1});
     QCOMPARE(s.messages.boxes[0].text,
-             std::string("Comm Port Selection Invalid, Please Select Right Comm. Port"));
+             std::string("Comm Port Selection Invalid, Please Select Right Comm. Port\r\n"
+                         "COM4 (/nonexistent/kdx846-port-4): No such file or directory"));
     QVERIFY(!s.state.linkOpen);
   }
 

@@ -8,13 +8,19 @@ void ScriptedLine::deliverIn(std::int64_t delayMs, Bytes bytes) {
   scheduled_.emplace(clock_.nowMs() + delayMs, std::move(bytes));
 }
 
-OpenError ScriptedLine::open(int port, int baud) {
+OpenResult ScriptedLine::open(int port, int baud) {
+  close();
   ++opens_;
   port_ = port;
   baud_ = baud;
   const OpenError result = onOpen ? onOpen(port, baud) : openResult;
   open_ = result == OpenError::None;
-  return result;
+  return {result, path, open_ ? std::string() : openReason};
+}
+
+std::optional<PortFault> ScriptedLine::fault() const {
+  if (!broken_) return std::nullopt;
+  return PortFault{gone_, port_, path, reason_};
 }
 
 void ScriptedLine::arrive(std::int64_t upTo) {
@@ -55,7 +61,7 @@ bool ScriptedLine::read(std::size_t count, Bytes& out) {
   const std::size_t n = count == 0 ? input_.size() : std::min(count, input_.size());
   out.assign(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
   input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
-  if (readsUntilBreak_ > 0 && --readsUntilBreak_ == 0) broken_ = true;
+  if (readsUntilBreak_ > 0 && --readsUntilBreak_ == 0) fail(goneAtBreak_, "Input/output error");
   return true;
 }
 

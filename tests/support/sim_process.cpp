@@ -48,10 +48,18 @@ bool SimProcess::start(const std::vector<std::string>& args, std::string* error)
   const std::string program = executable();
   if (program.empty()) return fail("KDX846_SIM is not set");
 
-  char folder[] = "/tmp/kdx846-sim-XXXXXX";
-  if (::mkdtemp(folder) == nullptr) return fail("mkdtemp failed");
-  folder_ = folder;
-  linkPath_ = folder_ + "/port";
+  if (pid_ > 0) return fail("the simulator is running");
+  for (int* fd : {&toChild_, &fromChild_}) {
+    if (*fd >= 0) ::close(*fd);
+    *fd = -1;
+  }
+  pending_.clear();
+  if (folder_.empty()) {
+    char folder[] = "/tmp/kdx846-sim-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) return fail("mkdtemp failed");
+    folder_ = folder;
+    linkPath_ = folder_ + "/port";
+  }
   const std::string logPath = folder_ + "/sim.log";
 
   std::vector<std::string> argv{program, "--link", linkPath_};

@@ -36,7 +36,9 @@ class SimProcess {
   }
 
   // Starts the simulator with `args` and "--link <folder>/port"; waits up to
-  // five seconds for it to print the link path. On failure says why.
+  // five seconds for it to print the link path. On failure says why. Once
+  // the simulator has stopped (or was killed), starting again serves on the
+  // same link path, as a unit plugged back in on the same port.
   bool start(const std::vector<std::string>& args = {}, std::string* error = nullptr);
 
   // The path of the pseudo-terminal link (set KDX846_COMn to it).

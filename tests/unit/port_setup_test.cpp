@@ -1,10 +1,10 @@
-#include <QtTest>
+#include "link/port_setup.h"
 
+#include <QtTest>
 #include <cstdlib>
 
 #include "link/frame.h"
 #include "link/port_names.h"
-#include "link/port_setup.h"
 #include "link_harness.h"
 
 using namespace kdx;
@@ -70,22 +70,37 @@ class PortSetupTest : public QObject {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("focus");
     const Bytes positive = ReplyFrame("P10000");
-    QTest::newRow("positive reply") << "COM3" << "9600 bits/s" << positive << 6 << true << "" << "";
-    QTest::newRow("typed 115200") << "COM3" << "115200 bits/s" << positive << 6 << true << "" << "";
-    QTest::newRow("negative reply opens too") << "COM1" << "9600 bits/s" << ReplyFrame("N10B0")
-                                              << 6 << true << "" << "";
-    QTest::newRow("other marker opens") << "COM1" << "9600 bits/s" << ReplyFrame("X10000") << 6
-                                        << true << "" << "";
-    QTest::newRow("wrong check byte") << "COM1" << "9600 bits/s" << WithWrongCheckByte(positive)
-                                      << 6 << false << "Unit not detected" << "";
-    QTest::newRow("NAK") << "COM1" << "9600 bits/s" << positive << 0x15 << false
-                         << "Unit not detected" << "";
-    QTest::newRow("silent") << "COM1" << "9600 bits/s" << Bytes{} << 0 << false
-                            << "Unit not detected" << "";
-    QTest::newRow("lower-case port") << "com3" << "9600 bits/s" << positive << 6 << false
-                                     << "Comm Port Setup Invalid" << "PortCombo";
-    QTest::newRow("bad rate") << "COM3" << "4800 bits/s" << positive << 6 << false
-                              << "Baud Rate Setup Invalid" << "BaudCombo";
+    QTest::newRow("positive reply") << "COM3"
+                                    << "9600 bits/s" << positive << 6 << true << ""
+                                    << "";
+    QTest::newRow("typed 115200") << "COM3"
+                                  << "115200 bits/s" << positive << 6 << true << ""
+                                  << "";
+    QTest::newRow("negative reply opens too")
+        << "COM1"
+        << "9600 bits/s" << ReplyFrame("N10B0") << 6 << true << ""
+        << "";
+    QTest::newRow("other marker opens") << "COM1"
+                                        << "9600 bits/s" << ReplyFrame("X10000") << 6 << true << ""
+                                        << "";
+    QTest::newRow("wrong check byte")
+        << "COM1"
+        << "9600 bits/s" << WithWrongCheckByte(positive) << 6 << false << "Unit not detected"
+        << "";
+    QTest::newRow("NAK") << "COM1"
+                         << "9600 bits/s" << positive << 0x15 << false << "Unit not detected"
+                         << "";
+    QTest::newRow("silent") << "COM1"
+                            << "9600 bits/s" << Bytes{} << 0 << false << "Unit not detected"
+                            << "";
+    QTest::newRow("lower-case port")
+        << "com3"
+        << "9600 bits/s" << positive << 6 << false << "Comm Port Setup Invalid"
+        << "PortCombo";
+    QTest::newRow("bad rate") << "COM3"
+                              << "4800 bits/s" << positive << 6 << false
+                              << "Baud Rate Setup Invalid"
+                              << "BaudCombo";
   }
   void okOutcomes() {
     QFETCH(QString, port);
@@ -133,24 +148,53 @@ class PortSetupTest : public QObject {
     QVERIFY(bad.monitor.text().ends_with("SD: 06\r\n\r\n"));
   }
 
-  void okMapsPortErrors() {
-    for (auto [error, text] : {std::pair{OpenError::NoSuchPort,
-                                         "Comm Port Selection Invalid, Please Select Right Comm. Port"},
-                               std::pair{OpenError::InUse,
-                                         "Comm. Port is Used for Some Equipment, Please Select Other One"},
-                               std::pair{OpenError::Other, ""}}) {
-      LinkHarness h;
-      h.line.openResult = error;
-      FakeView view;
-      ConfirmPortSetup(h.session, view);
-      QVERIFY(!h.state.linkOpen);
-      QVERIFY(!view.accepted);
-      if (std::string(text).empty()) {
-        QVERIFY(h.messages.boxes.empty());
-      } else {
-        QCOMPARE(h.messages.boxes.at(0).text, std::string(text));
-      }
-    }
+  // Every failure of the port itself gets a box naming the port, its device
+  // and the system's reason; the link stays closed and the dialog open.
+  void okReportsPortFailures_data() {
+    QTest::addColumn<int>("openError");
+    QTest::addColumn<QString>("during");  // what befalls the port in the unit check
+    QTest::addColumn<QString>("box");
+    const int opens = static_cast<int>(OpenError::None);
+    QTest::newRow("missing port")
+        << static_cast<int>(OpenError::NoSuchPort) << ""
+        << "Comm Port Selection Invalid, Please Select Right Comm. Port\r\n"
+           "COM1 (/dev/ttyUSB0): no such thing";
+    QTest::newRow("port in use")
+        << static_cast<int>(OpenError::InUse) << ""
+        << "Comm. Port is Used for Some Equipment, Please Select Other One\r\n"
+           "COM1 (/dev/ttyUSB0): no such thing";
+    QTest::newRow("other open error")
+        << static_cast<int>(OpenError::Other) << ""
+        << "Communication port COM1 (/dev/ttyUSB0) could not be opened: no such thing.";
+    QTest::newRow("device lost in the check")
+        << opens << "lost"
+        << "Communication port COM1 (/dev/ttyUSB0) was lost during the unit check: "
+           "Input/output error.\r\nCheck the cable and press OK again.";
+    QTest::newRow("port error in the check")
+        << opens << "error"
+        << "Communication port COM1 (/dev/ttyUSB0) failed during the unit check: "
+           "Input/output error.";
+  }
+  void okReportsPortFailures() {
+    QFETCH(int, openError);
+    QFETCH(QString, during);
+    QFETCH(QString, box);
+    LinkHarness h;
+    h.line.openResult = static_cast<OpenError>(openError);
+    h.line.openReason = "no such thing";
+    h.line.onWrite = [&h, during](int, const Bytes&) {
+      if (during == "lost") h.line.loseDevice();
+      if (during == "error") h.line.breakLine();
+    };
+    FakeView view;
+    ConfirmPortSetup(h.session, view);
+    QVERIFY(!h.state.linkOpen);
+    QVERIFY(!view.accepted);
+    QVERIFY(!h.line.isOpen());
+    QCOMPARE(h.messages.boxes.size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(h.messages.boxes[0].text), box);
+    QCOMPARE(h.messages.boxes[0].title, std::string("Caution"));
+    QCOMPARE(h.messages.boxes[0].icon, Icon::Exclamation);
   }
 
   void okRefusesABadAddressBeforeOpening() {
@@ -176,7 +220,7 @@ class PortSetupTest : public QObject {
     };
     FakeView view;
     QVERIFY(ScanPorts(h.session, view));
-    const std::vector<std::pair<int, int>> expected{{1, 9600},  {1, 19200}, {1, 38400},
+    const std::vector<std::pair<int, int>> expected{{1, 9600},  {1, 19200},  {1, 38400},
                                                     {1, 57600}, {1, 115200}, {2, 9600},
                                                     {2, 19200}, {2, 38400}};
     QCOMPARE(tried, expected);
@@ -185,7 +229,7 @@ class PortSetupTest : public QObject {
     QCOMPARE(view.port, std::string("COM2"));
     QCOMPARE(view.baud, std::string("38400 bits/s"));
     QVERIFY(h.line.isOpen());
-    QVERIFY(!h.state.linkOpen);  // "OK" confirms
+    QVERIFY(!h.state.linkOpen);         // "OK" confirms
     QVERIFY(h.monitor.text().empty());  // the scan's test is silent
     // Each silent attempt costs the 250 ms wait and no more.
     QCOMPARE(h.clock.nowMs(), std::int64_t{7 * 250 + 250});

@@ -1,8 +1,8 @@
 // kdx846-bench: how much the tool adds to an exchange with the KDX-846, what
-// it costs to wait out a silent unit, and whether a long traffic monitor
-// slows appending. Runs against kdx846-sim on a pseudo-terminal and prints a
-// report; a missed target is reported, not an error. Exits non-zero only
-// when the bench itself cannot run.
+// it costs to wait out a silent unit, whether a long traffic monitor slows
+// appending, and whether line noise while idle makes the tool grow. Runs against kdx846-sim on a
+// pseudo-terminal and prints a report; a missed target is reported, not an error. Exits non-zero
+// only when the bench itself cannot run.
 #include <unistd.h>
 
 #include <QApplication>
@@ -27,6 +27,9 @@ constexpr int kMonitorPrefill = 10000;
 constexpr int kMonitorShortPrefill = 100;
 constexpr int kMonitorSamples = 200;
 constexpr double kMonitorRatioTarget = 1.2;
+constexpr int kFloodRate = 1'000'000;  // bytes per second
+constexpr int kFloodSeconds = 60;
+constexpr long kFloodGrowthTargetKb = 10 * 1024;
 
 int CannotRun(const std::string& why) {
   std::fprintf(stderr, "kdx846-bench: cannot run: %s\n", why.c_str());
@@ -62,9 +65,8 @@ void ReportMonitor(const MonitorFigures& f) {
   const std::string shortName = "holding " + std::to_string(f.shortPrefilled) + " (view full)";
   auto row = [](const std::string& name, const std::vector<double>& appendUs,
                 const std::vector<double>& totalUs) {
-    std::printf("   %-28s %8.1f us %8.1f us   %8.1f us %8.1f us\n", name.c_str(),
-                Median(appendUs), Percentile(appendUs, 95), Median(totalUs),
-                Percentile(totalUs, 95));
+    std::printf("   %-28s %8.1f us %8.1f us   %8.1f us %8.1f us\n", name.c_str(), Median(appendUs),
+                Percentile(appendUs, 95), Median(totalUs), Percentile(totalUs, 95));
   };
   std::printf("3. Appending one exchange (%zu bytes) to the monitor, its view shown\n",
               f.exchangeBytes);
@@ -82,6 +84,24 @@ void ReportMonitor(const MonitorFigures& f) {
   // whether the history's length costs anything.
   std::printf("   ratio %d/%d     %.2f   (history length alone, view full both times)   %s\n",
               f.prefilled, f.shortPrefilled, vsShort, Verdict(vsShort <= kMonitorRatioTarget));
+}
+
+void ReportFlood(const FloodFigures& f) {
+  const auto mb = [](double kb) { return kb / 1024.0; };
+  std::printf(
+      "\n4. An idle connected tool under line noise (%d bytes/s for %d s, event loop "
+      "running)\n",
+      f.bytesPerSecond, f.seconds);
+  const long growth = f.residentAfterKb - f.residentBeforeKb;
+  std::printf(
+      "   resident memory before %.1f MB   after %.1f MB   peak %.1f MB   growth %+.1f MB\n",
+      mb(f.residentBeforeKb), mb(f.residentAfterKb), mb(f.residentPeakKb), mb(growth));
+  std::printf("   noise on the line %.1f MB, refused by the full terminal %.1f MB   CPU %.0f ms\n",
+              static_cast<double>(f.written) / 1e6, static_cast<double>(f.dropped) / 1e6, f.cpuMs);
+  std::printf("   Card Status after the flood: %s\n", f.exchangeAfter ? "OK" : "FAILED");
+  std::printf(
+      "   target: growth within %ld MB   %s\n", kFloodGrowthTargetKb / 1024,
+      Verdict(f.residentPeakKb - f.residentBeforeKb <= kFloodGrowthTargetKb && f.exchangeAfter));
 }
 
 }  // namespace
@@ -116,9 +136,13 @@ int main(int argc, char** argv) {
   ReportSilent(silent);
   std::fflush(stdout);
 
-  const MonitorFigures monitor =
-      MeasureMonitorAppend(exchanges.monitorPieces, kMonitorPrefill, kMonitorShortPrefill,
-                           kMonitorSamples);
+  const MonitorFigures monitor = MeasureMonitorAppend(exchanges.monitorPieces, kMonitorPrefill,
+                                                      kMonitorShortPrefill, kMonitorSamples);
   ReportMonitor(monitor);
+  std::fflush(stdout);
+
+  FloodFigures flood;
+  if (!MeasureIdleFlood(sim, kFloodRate, kFloodSeconds, flood, error)) return CannotRun(error);
+  ReportFlood(flood);
   return 0;
 }

@@ -5,13 +5,17 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QEventLoop>
+#include <QTimer>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "link/frame.h"
 #include "link/transaction.h"
 #include "stats.h"
+#include "support/process_memory.h"
 #include "support/recording_messages.h"
 #include "ui/adapters/qt_serial_line.h"
 
@@ -124,7 +128,7 @@ struct ToolLink {
 
   bool open(const std::string& path, std::string& error) {
     ::setenv("KDX846_COM1", path.c_str(), 1);
-    if (line.open(1, 9600) != OpenError::None) {
+    if (!line.open(1, 9600).ok()) {
       error = "QtSerialLine could not open " + path;
       return false;
     }
@@ -241,6 +245,61 @@ bool MeasureSilentWait(test::SimProcess& sim, SilentFigures& out, std::string& e
   }
   out.wallMs = static_cast<double>(wallAfter - wallBefore) / 1e6;
   out.cpuMs = static_cast<double>(cpuAfter - cpuBefore) / 1e6;
+  return true;
+}
+
+bool MeasureIdleFlood(test::SimProcess& sim, int bytesPerSecond, int seconds, FloodFigures& out,
+                      std::string& error) {
+  out.bytesPerSecond = bytesPerSecond;
+  out.seconds = seconds;
+  ToolLink tool;
+  if (!tool.open(sim.linkPath(), error)) return false;
+  const Bytes command = CardStatusCommand();
+  Bytes reply;
+  std::int16_t count = 0;
+  if (tool.exchange(command, reply, count) != kExchangeDone || count <= 0) {
+    error = "the tool did not connect before the flood: " + tool.lastMessage();
+    return false;
+  }
+
+  out.residentBeforeKb = out.residentPeakKb = test::ResidentKb();
+  const long long cpuBefore = ProcessCpuNs();
+  const std::string flood =
+      "flood " + std::to_string(bytesPerSecond) + " " + std::to_string(seconds);
+  if (sim.control(flood) != "ok") {
+    error = "the simulator refused '" + flood + "'";
+    return false;
+  }
+  // Idle as the window is: the event loop runs and the port reads what comes.
+  QEventLoop loop;
+  QTimer sample;
+  QObject::connect(&sample, &QTimer::timeout,
+                   [&] { out.residentPeakKb = std::max(out.residentPeakKb, test::ResidentKb()); });
+  sample.start(250);
+  QTimer::singleShot(seconds * 1000 + 500, &loop, &QEventLoop::quit);
+  loop.exec();
+  sample.stop();
+  out.residentAfterKb = test::ResidentKb();
+  out.residentPeakKb = std::max(out.residentPeakKb, out.residentAfterKb);
+  out.cpuMs = static_cast<double>(ProcessCpuNs() - cpuBefore) / 1e6;
+
+  // The simulator logs what it got onto the line once the flood is over.
+  const std::string marker = "flood ended: ";
+  for (int tries = 0; tries < 40; ++tries) {
+    const std::string log = sim.log();
+    const auto at = log.rfind(marker);
+    if (at != std::string::npos) {
+      std::sscanf(log.c_str() + at + marker.size(), "%lld bytes written, %lld dropped",
+                  &out.written, &out.dropped);
+      break;
+    }
+    QEventLoop wait;
+    QTimer::singleShot(50, &wait, &QEventLoop::quit);
+    wait.exec();
+  }
+  count = 0;
+  out.exchangeAfter =
+      tool.exchange(command, reply, count) == kExchangeDone && count > 0 && reply[0] == 'P';
   return true;
 }
 

@@ -34,6 +34,24 @@ struct SilentFigures {
 // Switches the simulator to the silent fault for one exchange and back.
 bool MeasureSilentWait(test::SimProcess& sim, SilentFigures& out, std::string& error);
 
+// An idle connected tool (QtSerialLine open, the event loop running, no
+// command) while the simulator floods the line with noise.
+struct FloodFigures {
+  int bytesPerSecond = 0;
+  int seconds = 0;
+  long residentBeforeKb = 0;
+  long residentAfterKb = 0;
+  long residentPeakKb = 0;
+  long long written = 0;  // bytes the simulator got onto the line
+  long long dropped = 0;  // bytes it dropped, the terminal being full
+  double cpuMs = 0;
+  bool exchangeAfter = false;  // a Card Status exchange worked after the flood
+};
+
+// Floods for `seconds` at `bytesPerSecond` and measures the tool's memory.
+bool MeasureIdleFlood(test::SimProcess& sim, int bytesPerSecond, int seconds, FloodFigures& out,
+                      std::string& error);
+
 // The Card Status command: code '1', parameter '0', no data, address 0.
 Bytes CardStatusCommand();
 

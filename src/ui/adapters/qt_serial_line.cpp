@@ -1,10 +1,63 @@
 #include "ui/adapters/qt_serial_line.h"
 
+#include <QMetaObject>
 #include <algorithm>
 
 #include "link/port_names.h"
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
 namespace kdx::ui {
+
+namespace {
+
+#ifdef Q_OS_UNIX
+// Why `path` cannot be a serial port, when it exists and is no character
+// device: a regular file, a directory, a FIFO... None otherwise (the open
+// then tells). Looking first keeps such paths from being opened at all.
+std::optional<std::string> NotASerialDevice(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || S_ISCHR(st.st_mode)) return std::nullopt;
+  const char* kind = S_ISREG(st.st_mode)    ? "a regular file"
+                     : S_ISDIR(st.st_mode)  ? "a directory"
+                     : S_ISFIFO(st.st_mode) ? "a FIFO (named pipe)"
+                     : S_ISSOCK(st.st_mode) ? "a socket"
+                     : S_ISBLK(st.st_mode)  ? "a block device"
+                                            : "not a device";
+  return std::string("it is ") + kind + ", not a serial port";
+}
+
+// Whether the terminal behind `fd` has hung up for good: its device was
+// removed, or the far end of a pseudo-terminal closed. `reason` gets the
+// system's words.
+bool DeviceGone(int fd, std::string& reason) {
+  if (fd < 0) return false;
+  termios t{};
+  if (::tcgetattr(fd, &t) != 0 && (errno == EIO || errno == ENXIO || errno == ENODEV)) {
+    reason = std::strerror(errno);
+    return true;
+  }
+  pollfd p{fd, POLLIN, 0};
+  if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLNVAL))) {
+    reason = "the line hung up";
+    return true;
+  }
+  return false;
+}
+#endif
+
+bool RealError(QSerialPort::SerialPortError error) {
+  return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
+}
+
+}  // namespace
 
 OpenError MapOpenError(QSerialPort::SerialPortError error) {
   switch (error) {
@@ -20,25 +73,54 @@ OpenError MapOpenError(QSerialPort::SerialPortError error) {
   }
 }
 
-OpenError QtSerialLine::open(int port, int baud) {
+QtSerialLine::QtSerialLine() {
+  port_.setReadBufferSize(kReadBufferBytes);
+  // The port reports errors from the event loop too (a hang-up while no
+  // command runs); look at them once the current call stack has unwound.
+  QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                   [this](QSerialPort::SerialPortError error) {
+                     if (!RealError(error) || lossCheckQueued_) return;
+                     lossCheckQueued_ = true;
+                     QMetaObject::invokeMethod(
+                         &port_, [this] { checkLoss(); }, Qt::QueuedConnection);
+                   });
+}
+
+OpenResult QtSerialLine::open(int port, int baud) {
   close();
-  port_.setPortName(QString::fromStdString(ResolvePortPath(port)));
+  portNumber_ = port;
+  path_ = ResolvePortPath(port);
+  OpenResult result{OpenError::None, path_, {}};
+#ifdef Q_OS_UNIX
+  if (auto why = NotASerialDevice(path_)) {
+    result.error = OpenError::Other;
+    result.reason = *why;
+    return result;
+  }
+#endif
+  port_.setPortName(QString::fromStdString(path_));
   port_.clearError();
   if (!port_.open(QIODevice::ReadWrite)) {
-    const OpenError result = MapOpenError(port_.error());
+    const auto error = port_.error();
+    result.error = MapOpenError(error);
+    if (result.error == OpenError::None) result.error = OpenError::Other;
+    result.reason = port_.errorString().toStdString();
+    if (error == QSerialPort::UnsupportedOperationError)
+      result.reason = "not a serial port (" + result.reason + ")";
     port_.clearError();
-    return result == OpenError::None ? OpenError::Other : result;
+    return result;
   }
   const bool set = port_.setBaudRate(baud) && port_.setDataBits(QSerialPort::Data8) &&
                    port_.setParity(QSerialPort::NoParity) &&
                    port_.setStopBits(QSerialPort::OneStop) &&
                    port_.setFlowControl(QSerialPort::NoFlowControl);
   if (!set) {
+    result.error = OpenError::Other;
+    result.reason = "the port refused its settings (" + port_.errorString().toStdString() + ")";
     port_.close();
     port_.clearError();
-    return OpenError::Other;
   }
-  return OpenError::None;
+  return result;
 }
 
 void QtSerialLine::close() {
@@ -50,13 +132,40 @@ void QtSerialLine::close() {
     port_.close();
   }
   port_.clearError();
+  fault_.reset();
+}
+
+void QtSerialLine::noteFault() {
+  PortFault fault{false, portNumber_, path_, port_.errorString().toStdString()};
+  if (port_.error() == QSerialPort::ResourceError) fault.gone = true;
+#ifdef Q_OS_UNIX
+  // A hang-up reads as end of file, which QSerialPort reports as a read
+  // error with a stale reason; the terminal itself tells.
+  std::string reason;
+  if (port_.isOpen() && DeviceGone(static_cast<int>(port_.handle()), reason)) {
+    fault.gone = true;
+    fault.reason = reason;
+  }
+#endif
+  fault_ = fault;
+}
+
+void QtSerialLine::checkLoss() {
+  lossCheckQueued_ = false;
+  if (!port_.isOpen() || fault_ || !RealError(port_.error())) return;
+  noteFault();
+  // A vanished device keeps the port readable (at end of file) for ever:
+  // close it so that the event loop goes back to sleep. The fault stays.
+  if (fault_->gone) port_.close();
 }
 
 bool QtSerialLine::healthy() {
-  if (!port_.isOpen()) return false;
+  if (fault_ || !port_.isOpen()) return false;
   const auto error = port_.error();
   if (error == QSerialPort::TimeoutError) port_.clearError();
-  return error == QSerialPort::NoError || error == QSerialPort::TimeoutError;
+  if (!RealError(error)) return true;
+  noteFault();
+  return false;
 }
 
 void QtSerialLine::pull() {
@@ -110,7 +219,10 @@ bool QtSerialLine::read(std::size_t count, Bytes& out) {
 bool QtSerialLine::write(ByteView bytes) {
   if (!healthy()) return false;
   const auto size = static_cast<qint64>(bytes.size());
-  if (port_.write(reinterpret_cast<const char*>(bytes.data()), size) != size) return false;
+  if (port_.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+    healthy();  // keeps the port's error, if any, as the fault
+    return false;
+  }
   const std::int64_t deadline = clock_.nowMs() + kWriteLimitMs;
   while (port_.bytesToWrite() > 0) {
     const std::int64_t remaining = deadline - clock_.nowMs();
