@@ -75,6 +75,8 @@ class CommandSet {
 // card type detection) and identity (serial number, configuration, counter).
 void AddTransportCommands(CommandSet& commands);
 void AddIdentityCommands(CommandSet& commands);
+// The contactless station (60h): activation, status, Mifare instructions, APDUs.
+void AddRfCommands(CommandSet& commands);
 // Every family above.
 void AddStandardCommands(CommandSet& commands);
 

@@ -25,6 +25,14 @@ std::optional<std::pair<int, std::optional<int>>> ParseBinFill(std::string_view 
   return std::make_pair(*count, capacity);
 }
 
+std::optional<CardPosition> ParsePosition(std::string_view text) {
+  for (auto p : {CardPosition::None, CardPosition::Front, CardPosition::IcStation,
+                 CardPosition::RfStation}) {
+    if (text == PositionName(p)) return p;
+  }
+  return std::nullopt;
+}
+
 std::string StateLine(const DeviceModel& model) {
   const DeviceState& s = model.state();
   char counter[8];
@@ -83,6 +91,14 @@ ControlResult ApplyControl(DeviceModel& model, std::string_view line) {
     if (!card) return refuse("expects CONTACT/CONTACTLESS");
     s.stackerCard = *card;
     if (s.channelCard) s.channelCard = *card;
+    s.rf.reset();
+    return {};
+  }
+  if (word == "place") {
+    const auto where = ParsePosition(arg);
+    if (!where) return refuse("expects none, front, ic or rf");
+    s.placeCard(*where, s.stackerCard);
+    s.rf.reset();
     return {};
   }
   if (word == "insert") {

@@ -17,6 +17,9 @@ namespace kdx::sim {
 //   card CONTACT/CONTACTLESS
 //                         the kind of card in the stacker; a card in the
 //                         channel is swapped for one of this kind
+//   place POSITION        put a fresh card of the stacker's kind in the
+//                         channel at none, front, ic or rf (not taken from
+//                         the stacker), as if an operator had laid it there
 //   insert                push a card in at the front (when entry is allowed)
 //   take                  take away the card at the front gate
 //   latency MS            the device's answer delay
@@ -34,6 +37,8 @@ std::string StateLine(const DeviceModel& model);
 
 // "N" or "N/CAP", non-negative numbers.
 std::optional<std::pair<int, std::optional<int>>> ParseBinFill(std::string_view text);
+// "none", "front", "ic" or "rf".
+std::optional<CardPosition> ParsePosition(std::string_view text);
 // A non-negative decimal number that fits an int.
 std::optional<int> ParseCount(std::string_view text);
 
