@@ -37,42 +37,35 @@ class SimRfCommandsTest : public QObject {
     QTest::addColumn<QString>("card");
     QTest::addColumn<QString>("preference");
     QTest::addColumn<QString>("answer");
-    QTest::newRow("S50, A then B") << "-/s50"
-                                   << "A B"
-                                   << "4D 00 04 04 A1 B2 C3 01";
-    QTest::newRow("S50, B only") << "-/s50"
-                                 << "B 0"
-                                 << "N63";
-    QTest::newRow("Type B, A only") << "-/typeb"
-                                    << "A 0"
-                                    << "N63";
-    QTest::newRow("Type B, B then A") << "-/typeb"
-                                      << "B A"
-                                      << "42 50 3B 4C 5D 01 00 00 00 00 00 71 71";
-    QTest::newRow("Type A") << "-/typea"
-                            << "B A"
-                            << "41 00 04 04 08 44 55 01 20 05 78 80 70 02";
-    QTest::newRow("S70") << "-/s70"
-                         << "A 0"
-                         << "4D 00 02 04 A1 B2 C3 01";
-    QTest::newRow("no contactless chip") << "20/-"
-                                         << "A B"
-                                         << "N63";
-    QTest::newRow("preference 0 first") << "-/s50"
-                                        << "0 A"
-                                        << "N04";
-    QTest::newRow("one byte") << "-/s50"
-                              << "A"
-                              << "N04";
+    QTest::addColumn<QString>("status");  // the status reply's code after it
+    const struct {
+      const char *name, *card, *preference, *answer, *status;
+    } rows[] = {
+        {"S50, A then B", "-/s50", "A B", "4D 00 04 04 A1 B2 C3 01", "10"},
+        {"S50, B only", "-/s50", "B 0", "N63", "00"},
+        {"S70", "-/s70", "A 0", "4D 00 02 04 A1 B2 C3 01", "11"},
+        {"Ultralight", "-/ultralight", "A 0", "4D 00 44 07 04 5A 6B 7C 8D 9E 01", "12"},
+        {"Type A", "-/typea", "B A", "41 00 04 04 08 44 55 01 20 05 78 80 70 02", "20"},
+        {"Type B, B then A", "-/typeb", "B A", "42 50 3B 4C 5D 01 00 00 00 00 00 71 71", "30"},
+        {"Type B, A only", "-/typeb", "A 0", "N63", "00"},
+        {"no contactless chip", "20/-", "A B", "N63", "00"},
+        {"preference 0 first", "-/s50", "0 A", "N04", "00"},
+        {"one byte", "-/s50", "A", "N04", "00"},
+    };
+    for (const auto& r : rows) {
+      QTest::newRow(r.name) << r.card << r.preference << r.answer << r.status;
+    }
   }
   void activationByPreference() {
     QFETCH(QString, card);
     QFETCH(QString, preference);
     QFETCH(QString, answer);
+    QFETCH(QString, status);
     Station rig(qPrintable(card));
     Bytes data;
     for (const QString& p : preference.split(' ')) data.push_back(std::uint8_t(p[0].toLatin1()));
     QCOMPARE(Answer(rig, '0', data), answer.toStdString());
+    QCOMPARE(Answer(rig, '2'), HexBytes(TextToBytes(status.toStdString())));
   }
 
   void noCardAtTheStation() {
