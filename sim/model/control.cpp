@@ -44,7 +44,8 @@ std::string StateLine(const DeviceModel& model) {
       << " channel=" << PositionName(s.position)
       << " card=" << (s.channelCard ? CardText(*s.channelCard) : "-") << " bin=" << s.binCount
       << '/' << s.binCapacity << " entry=" << (s.entryAllowed ? "allowed" : "prohibited")
-      << " counter=" << counter << " sams=" << s.samSockets << " serial=" << s.serialNumber;
+      << " counter=" << counter << " sams=" << s.samSockets << " serial=" << s.serialNumber
+      << " rf=" << (s.rf.active ? "active" : "off");
   return out.str();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/conversions.h"
+#include "rf/mifare_exchange.h"
 
 namespace kdx {
 
@@ -42,7 +43,7 @@ std::optional<Bytes> ProtocolBytes(std::string_view item) {
 Outgoing ActivationRequest(RfContext& context) {
   context.view.showCardFields({});
   const auto bytes = ProtocolBytes(context.view.inputs().protocol);
-  if (!bytes) return Outgoing::Refuse(kCheckData, false);
+  if (!bytes) return RefuseInput();
   return Outgoing::Send(*bytes);
 }
 
