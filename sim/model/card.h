@@ -7,6 +7,8 @@
 
 #include "model/cards/contact_memory.h"
 
+#include "model/cards/contactless_chip.h"
+
 namespace kdx::sim {
 
 // The chip a card carries on its contacts, by the type code the IC card type
@@ -26,6 +28,9 @@ struct ContactFace {
 // CPU, "30" Type B CPU).
 struct ContactlessFace {
   std::string typeCode;
+  // Made when the RF station first reaches the card, so that each card
+  // dispensed from the stacker is a fresh one; it then keeps its memory.
+  std::optional<ContactlessChip> chip = std::nullopt;
   bool operator==(const ContactlessFace&) const = default;
 };
 

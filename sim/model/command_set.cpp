@@ -12,6 +12,7 @@ void AddStandardCommands(CommandSet& commands) {
   AddTransportCommands(commands);
   AddIdentityCommands(commands);
   AddContactMemoryCommands(commands);
+  AddRfCommands(commands);
 }
 
 }  // namespace kdx::sim

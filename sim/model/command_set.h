@@ -81,6 +81,8 @@ void AddContactMemoryCommands(CommandSet& commands);
 // The IC station lets go of the card in the channel: a powered memory chip
 // loses its power. Card moves and initialize call it.
 void ReleaseContacts(DeviceState& state);
+// The contactless station (60h): activation, status, Mifare instructions, APDUs.
+void AddRfCommands(CommandSet& commands);
 // Every family above.
 void AddStandardCommands(CommandSet& commands);
 

@@ -25,6 +25,14 @@ std::optional<std::pair<int, std::optional<int>>> ParseBinFill(std::string_view 
   return std::make_pair(*count, capacity);
 }
 
+std::optional<CardPosition> ParsePosition(std::string_view text) {
+  for (auto p : {CardPosition::None, CardPosition::Front, CardPosition::IcStation,
+                 CardPosition::RfStation}) {
+    if (text == PositionName(p)) return p;
+  }
+  return std::nullopt;
+}
+
 std::string StateLine(const DeviceModel& model) {
   const DeviceState& s = model.state();
   char counter[8];
@@ -36,7 +44,8 @@ std::string StateLine(const DeviceModel& model) {
       << " channel=" << PositionName(s.position)
       << " card=" << (s.channelCard ? CardText(*s.channelCard) : "-") << " bin=" << s.binCount
       << '/' << s.binCapacity << " entry=" << (s.entryAllowed ? "allowed" : "prohibited")
-      << " counter=" << counter << " sams=" << s.samSockets << " serial=" << s.serialNumber;
+      << " counter=" << counter << " sams=" << s.samSockets << " serial=" << s.serialNumber
+      << " rf=" << (s.rf.active ? "active" : "off");
   return out.str();
 }
 
@@ -83,6 +92,17 @@ ControlResult ApplyControl(DeviceModel& model, std::string_view line) {
     if (!card) return refuse("expects CONTACT/CONTACTLESS");
     s.stackerCard = *card;
     if (s.channelCard) s.channelCard = *card;
+    s.rf.reset();
+    return {};
+  }
+  if (word == "place") {
+    // A fresh card of the stacker's kind, as if an operator had laid it
+    // there; the card that was in the channel goes, powered down.
+    const auto where = ParsePosition(arg);
+    if (!where) return refuse("expects none, front, ic or rf");
+    ReleaseContacts(s);
+    s.placeCard(*where, s.stackerCard);
+    s.rf.reset();
     return {};
   }
   if (word == "insert") {
@@ -95,16 +115,6 @@ ControlResult ApplyControl(DeviceModel& model, std::string_view line) {
     if (s.position != CardPosition::Front) return refuse("no card at the front gate");
     s.placeCard(CardPosition::None, std::nullopt);
     return {};
-  }
-  if (word == "place") {
-    for (CardPosition where : {CardPosition::None, CardPosition::Front, CardPosition::IcStation,
-                               CardPosition::RfStation}) {
-      if (arg != PositionName(where)) continue;
-      ReleaseContacts(s);
-      s.placeCard(where, s.channelCard ? s.channelCard : s.stackerCard);
-      return {};
-    }
-    return refuse("expects none, front, ic or rf");
   }
   if (word == "flood") {
     if (arg == "off") return {true, {}, FloodRequest{}};

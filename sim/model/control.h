@@ -19,9 +19,10 @@ namespace kdx::sim {
 //                         channel is swapped for one of this kind
 //   insert                push a card in at the front (when entry is allowed)
 //   take                  take away the card at the front gate
-//   place WHERE           put the card in the channel at front, ic or rf
-//                         (one of the stacker's kind when the channel is
-//                         empty), or take it away with none
+//   place WHERE           put a fresh card of the stacker's kind in the
+//                         channel at front, ic or rf (not taken from the
+//                         stacker), as if an operator had laid it there; none
+//                         empties the channel
 //   latency MS            the device's answer delay
 //   sams N                SAM sockets the configuration reports
 //   state                 the whole state in one line
@@ -48,6 +49,8 @@ std::string StateLine(const DeviceModel& model);
 
 // "N" or "N/CAP", non-negative numbers.
 std::optional<std::pair<int, std::optional<int>>> ParseBinFill(std::string_view text);
+// "none", "front", "ic" or "rf".
+std::optional<CardPosition> ParsePosition(std::string_view text);
 // A non-negative decimal number that fits an int.
 std::optional<int> ParseCount(std::string_view text);
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/card.h"
+#include "model/rf_station.h"
 
 namespace kdx::sim {
 
@@ -44,6 +45,9 @@ struct DeviceState {
   int samSockets = 2;
   // Text the initialize reply carries as its data.
   std::string firmwareText = "KDX-846 V1.01";
+
+  // The contactless station: the activated card and the device's key store.
+  RfStation rf;
 
   bool cardInChannel() const { return position != CardPosition::None; }
   bool binFull() const { return binCount >= binCapacity; }

@@ -15,8 +15,9 @@
 //   device counts as initialized), "3"/"7" leave it where it is. "4", "5"
 //   and "7" add one to the capture card counter for the card found inside
 //   (999 wraps to 000). The reply data is the firmware text.
-// - Card type detection reports the face of a card at the IC or RF station;
-//   with no card there, or no such face, the type is "00".
+// - Card type detection reports the contact face of the card at the IC
+//   station and the contactless face of the card at the RF station; with no
+//   card at that station, or no such face, the type is "00".
 #include "model/command_set.h"
 
 namespace kdx::sim {
@@ -90,12 +91,11 @@ Response EntryControl(DeviceState& s, const Command& c) {
 
 Response DetectType(DeviceState& s, const Command& c) {
   if (c.parameter != '0' && c.parameter != '1') return Response::Negative(kBadParameter);
-  const bool atStation =
-      s.position == CardPosition::IcStation || s.position == CardPosition::RfStation;
   std::string code = "00";
-  if (atStation && s.channelCard) {
-    if (c.parameter == '0' && s.channelCard->contact) code = s.channelCard->contact->typeCode;
-    if (c.parameter == '1' && s.channelCard->contactless)
+  if (s.channelCard) {
+    if (c.parameter == '0' && s.position == CardPosition::IcStation && s.channelCard->contact)
+      code = s.channelCard->contact->typeCode;
+    if (c.parameter == '1' && s.position == CardPosition::RfStation && s.channelCard->contactless)
       code = s.channelCard->contactless->typeCode;
   }
   return Response::Positive(code);

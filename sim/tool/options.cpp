@@ -31,14 +31,13 @@ std::optional<int> ParseNumber(const std::string& text, int base) {
 
 const char* ToolUsage() {
   return "usage: kdx846-sim --link PATH [--address N] [--baud RATE] [--stacker N] [--bin N/CAP]\n"
-         "                  [--card CONTACT/CONTACTLESS] [--place WHERE] [--sams N] [--fault "
-         "MODE]\n"
-         "                  [--latency MS]\n"
+         "                  [--card CONTACT/CONTACTLESS] [--place WHERE] [--sams N]\n"
+         "                  [--fault MODE] [--latency MS]\n"
          "Serves a simulated KDX-846 on a pseudo-terminal that PATH links to.\n"
          "  --address N   device address in hex, as the address list shows it (default 0)\n"
          "  --baud RATE   answer only while the host has set this rate (default: any)\n"
          "  --card C/L    contact and contactless type codes or names, '-' for none (20/10)\n"
-         "  --place WHERE a card in the channel at front, ic or rf (none: empty channel)\n"
+         "  --place WHERE a card of that kind lies in the channel at start: front, ic, rf\n"
          "  --fault MODE  off nak no-ack silent late-head truncated bad-bcc oversize garbage\n"
          "Control lines on standard input: fault MODE, stacker N, bin N[/CAP],\n"
          "card C/L, insert, take, place WHERE, latency MS, sams N, state, flood BYTES_PER_SECOND\n"

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "device/device_records.h"
+#include "device/tab_stop.h"
 #include "link/operation.h"
 
 namespace kdx {
@@ -23,6 +25,8 @@ class DeviceView {
   // The capture card counter's entry field.
   virtual std::string counterText() const = 0;
   virtual void setCounterText(std::string_view text) = 0;
+  // Brings the listed tabs to the front, in the order given.
+  virtual void bringTabsToFront(std::span<const TabStop> stops) = 0;
 };
 
 // What every device-management operation works on.

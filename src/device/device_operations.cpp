@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "device/card_type.h"
 #include "device/counter.h"
 #include "device/identity.h"
 #include "device/initialize.h"
@@ -13,6 +14,7 @@ namespace {
 
 // Frames of the left column and of the EXTEND FUNCTION tab.
 constexpr std::string_view kResetStatus = "Frame1";
+constexpr std::string_view kCardTypeFrame = "FRAMEOTHER(0)";
 constexpr std::string_view kEntryControl = "Frame3";
 constexpr std::string_view kCardMove = "Frame2";
 constexpr std::string_view kSerialNumberFrame = "FRAMEOTHER(4)";
@@ -23,13 +25,17 @@ constexpr std::string_view kCounterFrame = "FRAMEOTHER(6)";
 // their box; status bytes and data of the reply are only in the monitor. The
 // plain front move sends "9"; the front move that holds the card sends "0".
 // INITIALIZE's parameter code is the option chosen in its dialog.
-const std::array<DeviceOperation, 14> kRows{{
+const std::array<DeviceOperation, 16> kRows{{
     {"ReaderResetBtn", "INITIALIZE", kResetStatus, kInitializeCommand, 0, ChooseInitializeOption,
      ShowInitialized, "Reset", "Reset success"},
     {"CardStatusBtn", "Card Status", kResetStatus, kStatusCommand, kCardStatusParameter, nullptr,
      ShowCardStatus, "Card Status", "Card Status Success"},
     {"SensorStatusBtn", "Sensor Status", kResetStatus, kStatusCommand, kSensorStatusParameter,
      nullptr, ShowSensorStates, "", ""},
+    {"RFTestTypeCmd", "RF Card Type", kCardTypeFrame, kCardTypeCommand, kRfCardTypeParameter,
+     nullptr, ShowRfCardType, "Test RF Type", "Test RF Type Complete"},
+    {"ICTestTypeCmd", "IC Card Type", kCardTypeFrame, kCardTypeCommand, kIcCardTypeParameter,
+     nullptr, ShowIcCardType, "Test IC Type", "Test IC Type Complete"},
     {"AllCardInBtn", "Allowed", kEntryControl, '3', '0', nullptr, nullptr, "Allowed",
      "Allowed success"},
     {"NoCardInBtn", "Prohibition", kEntryControl, '3', '1', nullptr, nullptr, "Prohibition",

@@ -8,9 +8,9 @@
 namespace kdx {
 
 // Every device-management button, one row each: the left column's
-// "RESET / STATUS", "Enter Control" and "Card Move to" frames top to bottom,
-// then the EXTEND FUNCTION tab's "Unit SN OPERATION", "Unit configuration"
-// and "Capture Card Counter" frames. The windows build their buttons from it.
+// "RESET / STATUS", "AUTOTEST CARD TYPE", "Enter Control" and "Card Move to"
+// frames top to bottom, then the EXTEND FUNCTION tab's "Unit SN OPERATION",
+// "Unit configuration" and "Capture Card Counter" frames. The windows build their buttons from it.
 std::span<const DeviceOperation> DeviceOperations();
 
 // The row of button `control`, or nullptr.

@@ -50,9 +50,10 @@ struct Outgoing {
   static Outgoing SendParameter(std::uint8_t parameter, Bytes data = {}) {
     return {true, std::move(data), parameter, {}, true};
   }
-  // Refused with a caution box; the monitor gets its CR LF.
-  static Outgoing Refuse(std::string_view text) {
-    return {false, {}, std::nullopt, std::string(text), true};
+  // Refused with a caution box; the monitor gets its CR LF unless `crlf` is
+  // false (the checks that end an operation before its exchange begins).
+  static Outgoing Refuse(std::string_view text, bool crlf = true) {
+    return {false, {}, std::nullopt, std::string(text), crlf};
   }
   // Given up without a word and without the CR LF (a dialog cancelled).
   static Outgoing Withdraw() { return {false, {}, std::nullopt, {}, false}; }

@@ -23,6 +23,8 @@ struct OpenResult {
   std::string reason;
 
   bool ok() const { return error == OpenError::None; }
+  // Compares the kind of failure only.
+  friend bool operator==(const OpenResult& result, OpenError error) { return result.error == error; }
 };
 
 // An error the open port reported.

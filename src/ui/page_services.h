@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "link/operation.h"
+#include "ui/tab_router.h"
 #include "ui/widgets/named.h"
 
 namespace kdx::ui {
@@ -37,6 +38,8 @@ struct PageServices {
   Session& session;
   OperationRunner run;
   WindowButtons& windows;
+  // The window's tab controls, for operations that bring a tab to the front.
+  TabRouter& tabs;
 };
 
 // The button of one operation row: named and captioned from the row, and

@@ -26,7 +26,8 @@ ReaderMain::ReaderMain(Session& session, DeviceRecords& records, FileDialogs& fi
     : QMainWindow(parent),
       session_(session),
       windows_(session),
-      services_{session, [this](const std::function<void()>& op) { runOperation(op); }, windows_} {
+      services_{session, [this](const std::function<void()>& op) { runOperation(op); }, windows_,
+                tabs_} {
   Named(this, "ReaderMain");
   setWindowTitle("TEST846_V10_EN (2010/12/07)");
 
@@ -35,11 +36,17 @@ ReaderMain::ReaderMain(Session& session, DeviceRecords& records, FileDialogs& fi
   auto* layout = new QHBoxLayout(central);
   layout->addWidget(buildLeftColumn(*device));
   auto* tabs = Named(new QTabWidget, "SSTab1");
-  tabs->addTab(new RfCardPage(services_), "RF CARD");
-  tabs->addTab(new IcCardPage(services_), "IC CARD");
+  auto* rf = new RfCardPage(services_);
+  auto* ic = new IcCardPage(services_);
+  tabs->addTab(rf, "RF CARD");
+  tabs->addTab(ic, "IC CARD");
   tabs->addTab(device->extendTab(), "EXTEND FUNCTION");
   tabs->addTab(new MonitorPage(session_, files), "MONITOR");
   layout->addWidget(tabs, 1);
+  tabs_.add(kMainTabs, tabs);
+  tabs_.add(kContactTabs, ic->familyTabs());
+  tabs_.add(kRfTabs, rf->protocolTabs());
+  tabs_.add(kMifareTabs, rf->mifareTabs());
   setCentralWidget(central);
   windows_.refresh();
 }

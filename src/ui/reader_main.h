@@ -41,6 +41,7 @@ class ReaderMain final : public QMainWindow {
 
   Session& session_;
   WindowButtons windows_;
+  TabRouter tabs_;
   PageServices services_;
   QComboBox* address_ = nullptr;
 };

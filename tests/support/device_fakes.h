@@ -23,6 +23,7 @@ struct FakeDeviceView final : DeviceView {
   std::vector<ConfigurationTexts> configurations;
   std::string counter = "000";
   std::vector<std::string> counterWrites;
+  std::vector<std::vector<TabStop>> tabs;
 
   std::uint8_t chooseInitializeOption() override {
     ++optionDialogs;
@@ -37,6 +38,9 @@ struct FakeDeviceView final : DeviceView {
   void setCounterText(std::string_view text) override {
     counter = text;
     counterWrites.push_back(counter);
+  }
+  void bringTabsToFront(std::span<const TabStop> stops) override {
+    tabs.emplace_back(stops.begin(), stops.end());
   }
   int dialogsShown() const {
     return static_cast<int>(sensors.size() + serialNumbers.size() + configurations.size());

@@ -35,6 +35,10 @@ std::vector<Operation> Operations() {
        "Card Status Success\r\nNo card in card channel\r\nNo card in stacker\r\n"
        "The error card bin is not full"},
       {"SensorStatusBtn", Hex("F2 00 00 03 43 31 31 03 B1"), "P11000000000000000", "", ""},
+      {"RFTestTypeCmd", Hex("F2 00 00 03 43 50 31 03 D0"), "PP100012", "Test RF Type",
+       "Test RF Type Complete\r\nUltralight card"},
+      {"ICTestTypeCmd", Hex("F2 00 00 03 43 50 30 03 D1"), "PP000020", "Test IC Type",
+       "Test IC Type Complete\r\nSLE4442 Card"},
       {"MoveCardToFront1Btn", Hex("F2 00 00 03 43 32 39 03 BA"), "P29000", front,
        front + " success"},
       {"MoveCardToFront2Btn", Hex("F2 00 00 03 43 32 30 03 B3"), "P20000", hold, hold + " success"},

@@ -60,7 +60,8 @@ class ComboListsTest : public QObject {
     }
     editable.sort();
     QCOMPARE(editable, QStringList({"BlockLongCombo", "BlockNumberCombo", "PurseBlockCombbox",
-                                    "SecNumberCombo", "ULSecNumberCombo", "cmbAddress846"}));
+                                    "SecNumberCombo", "TypeACAPDUText", "TypeBCAPDUText",
+                                    "ULSecNumberCombo", "cmbAddress846"}));
   }
 
   // A typed address stays typed text: checked by the operation, sent when

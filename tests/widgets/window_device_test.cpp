@@ -11,6 +11,7 @@
 
 #include "device_fakes.h"
 #include "ui/device/device_page.h"
+#include "ui/tab_router.h"
 #include "window_harness.h"
 
 using namespace kdx;
@@ -103,13 +104,14 @@ class WindowDeviceTest : public QObject {
     SimRig rig;
     DeviceRecords records;
     ui::WindowButtons windows(rig.session);
+    ui::TabRouter tabs;
     int runs = 0;
     ui::PageServices services{rig.session,
                               [&runs](const std::function<void()>& op) {
                                 ++runs;
                                 op();
                               },
-                              windows};
+                              windows, tabs};
     QWidget host;
     ui::DevicePage page(services, records, &host);
     QPushButton* status = nullptr;

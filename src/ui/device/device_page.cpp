@@ -22,16 +22,6 @@ namespace kdx::ui {
 
 namespace {
 
-struct Button {
-  const char* name;
-  const char* caption;
-};
-
-// Card type detection comes with the card tabs' operations; until then its
-// buttons stay visibly unavailable.
-constexpr Button kCardTypeButtons[] = {{"RFTestTypeCmd", "RF Card Type"},
-                                       {"ICTestTypeCmd", "IC Card Type"}};
-
 QGroupBox* Frame(const QString& caption, const QString& name) {
   return Named(new QGroupBox(caption), name);
 }
@@ -73,12 +63,7 @@ void DevicePage::buildLeftFrames(QHash<QString, QGroupBox*>& frames) {
   auto* reset = Frame("RESET / STATUS", "Frame1");
   new QGridLayout(reset);
   auto* type = Frame("AUTOTEST CARD TYPE", ArrayName("FRAMEOTHER", 0));
-  auto* typeLayout = new QHBoxLayout(type);
-  for (const Button& b : kCardTypeButtons) {
-    auto* button = Named(new QPushButton(b.caption), b.name);
-    button->setEnabled(false);
-    typeLayout->addWidget(button);
-  }
+  new QHBoxLayout(type);
   auto* entry = Frame("Enter Control\n", "Frame3");
   new QHBoxLayout(entry);
   auto* move = Frame("Card Move to", "Frame2");
@@ -154,6 +139,10 @@ std::string DevicePage::counterText() const {
 
 void DevicePage::setCounterText(std::string_view text) {
   counter_->setText(FromDevice(text));
+}
+
+void DevicePage::bringTabsToFront(std::span<const TabStop> stops) {
+  services_.tabs.bringToFront(stops);
 }
 
 }  // namespace kdx::ui

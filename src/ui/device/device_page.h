@@ -35,6 +35,7 @@ class DevicePage final : public QObject, public DeviceView {
   void showConfiguration(const ConfigurationTexts& values) override;
   std::string counterText() const override;
   void setCounterText(std::string_view text) override;
+  void bringTabsToFront(std::span<const TabStop> stops) override;
 
  private:
   void buildLeftFrames(QHash<QString, QGroupBox*>& frames);

@@ -1,97 +1,109 @@
 #include "ui/rf/rf_card_page.h"
 
-#include <QComboBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "link/bytes.h"
+#include "rf/activation.h"
+#include "rf/rf_operations.h"
+#include "ui/rf/apdu_card_tab.h"
+#include "ui/rf/mifare_classic_tab.h"
+#include "ui/rf/ultralight_tab.h"
+#include "ui/widgets/byte_grid.h"
 
 namespace kdx::ui {
 
 namespace {
 
-// The station's operations come with the contactless card family; until
-// then its buttons stay visibly unavailable.
-QPushButton* Unavailable(const char* caption, const char* name) {
-  auto* button = Named(new QPushButton(caption), name);
-  button->setEnabled(false);
-  return button;
-}
-
-QComboBox* Combo(const char* name) {
-  auto* combo = Named(new QComboBox, name);
-  combo->setEditable(true);
-  combo->setInsertPolicy(QComboBox::NoInsert);  // typed values never join the list
-  return combo;
+CellTexts Cells(const ByteGrid& grid) {
+  return CellTexts(grid.cellTexts());
 }
 
 }  // namespace
 
 RfCardPage::RfCardPage(const PageServices& services, QWidget* parent)
-    : QWidget(parent), services_(services) {
+    : QWidget(parent), services_(services), context_{services.session, *this} {
+  const RfButtonMaker button = [this](std::string_view control) {
+    const RfOperation* row = FindRfOperation(control);
+    Q_ASSERT(row);
+    return OperationButton(*row, context_, services_.run);
+  };
+
   auto* layout = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
   top->addWidget(Named(new QLabel("By activation order"), ArrayName("ICLabel110", 21)));
-  auto* order = Named(new QComboBox, "RFCardUPCombbox");
-  order->addItems({"Type A,Type B", "Type B,Type A", "Type A(Only)", "Type B(Only)"});
-  top->addWidget(order);
-  top->addWidget(Unavailable("Activate", "RFCardUPBtn"));
-  top->addWidget(Unavailable("Inquire Status", "RFCardStatusBtn"));
-  top->addWidget(Unavailable("Deactivate", "RFCardDownBtn"));
+  protocol_ = Named(new QComboBox, "RFCardUPCombbox");
+  for (auto item : kProtocolItems) protocol_->addItem(FromDevice(item));
+  protocol_->setCurrentIndex(0);
+  top->addWidget(protocol_);
+  for (auto control : {"RFCardUPBtn", "RFCardStatusBtn", "RFCardDownBtn"}) {
+    top->addWidget(button(control));
+  }
   top->addStretch();
   layout->addLayout(top);
 
-  auto* inner = Named(new QTabWidget, "SSTab3");
-  auto* mifare = Named(new QTabWidget, "SSTab4");
+  protocolTabs_ = Named(new QTabWidget, "SSTab3");
+  mifareTabs_ = Named(new QTabWidget, "SSTab4");
+  classic_ = new MifareClassicTab(button);
+  ultralight_ = new UltralightTab(button);
+  mifareTabs_->addTab(classic_, "S50/S70");
+  mifareTabs_->addTab(ultralight_, "Ultralight");
+  typeA_ = new ApduCardTab(
+      {"CPURFTypeAmessage", "ATRTypeAText", "TypeACAPDUText", "SendTypeACmd", "TypeARAPDUText"},
+      button);
+  typeB_ = new ApduCardTab(
+      {nullptr, "ATRTypeBText", "TypeBCAPDUText", "SendTypeBCmd", "TypeBRAPDUText"}, button);
+  protocolTabs_->addTab(mifareTabs_, "MIFARE");
+  protocolTabs_->addTab(typeA_, "ISO/IEC 14443 TYPE A");
+  protocolTabs_->addTab(typeB_, "ISO/IEC 14443 TYPE B");
+  layout->addWidget(protocolTabs_, 1);
+}
 
-  auto* s50 = new QWidget;
-  auto* s50Layout = new QGridLayout(s50);
-  auto* sector = Combo("SecNumberCombo");
-  auto* block = Combo("BlockNumberCombo");
-  auto* blocks = Combo("BlockLongCombo");
-  auto* purseBlock = Combo("PurseBlockCombbox");
-  s50Layout->addWidget(new QLabel("Sector"), 0, 0);
-  s50Layout->addWidget(sector, 0, 1);
-  s50Layout->addWidget(new QLabel("Block"), 1, 0);
-  s50Layout->addWidget(block, 1, 1);
-  s50Layout->addWidget(new QLabel("Blocks"), 2, 0);
-  s50Layout->addWidget(blocks, 2, 1);
-  s50Layout->addWidget(new QLabel("Purse block"), 3, 0);
-  s50Layout->addWidget(purseBlock, 3, 1);
-  s50Layout->setRowStretch(4, 1);
-  s50Layout->setColumnStretch(2, 1);
-  mifare->addTab(s50, "S50/S70");
+RfInputs RfCardPage::inputs() const {
+  RfInputs in;
+  in.protocol = ToDevice(protocol_->currentText());
+  in.keyB = !classic_->keyA->isChecked();
+  in.keyCells = Cells(*classic_->keys);
+  in.sector = ToDevice(classic_->sector->currentText());
+  in.block = ToDevice(classic_->block->currentText());
+  in.blockCount = ToDevice(classic_->blockCount->currentText());
+  in.blockCells = Cells(*classic_->blockGrid);
+  in.purseBlock = ToDevice(classic_->purseBlock->currentText());
+  in.purseValue = ToDevice(classic_->purseValue->text());
+  in.page = ToDevice(ultralight_->page->currentText());
+  in.pageCells = Cells(*ultralight_->pageGrid);
+  in.apduA = ToDevice(typeA_->command->currentText());
+  in.apduB = ToDevice(typeB_->command->currentText());
+  return in;
+}
 
-  auto* ultralight = new QWidget;
-  auto* ulLayout = new QGridLayout(ultralight);
-  ulLayout->addWidget(new QLabel("Page"), 0, 0);
-  auto* page = Combo("ULSecNumberCombo");
-  ulLayout->addWidget(page, 0, 1);
-  ulLayout->setRowStretch(1, 1);
-  ulLayout->setColumnStretch(2, 1);
-  mifare->addTab(ultralight, "Ultralight");
+void RfCardPage::showCardFields(const RfCardFields& fields) {
+  classic_->serial->setText(FromDevice(fields.mifareUid));
+  ultralight_->serial->setText(FromDevice(fields.ultralightUid));
+  typeA_->serial->setText(FromDevice(fields.typeAUid));
+  typeA_->answer->setText(FromDevice(fields.typeAAnswer));
+  typeB_->answer->setText(FromDevice(fields.typeBAnswer));
+}
 
-  inner->addTab(mifare, "MIFARE");
-  inner->addTab(new QWidget, "ISO/IEC 14443 TYPE A");
-  inner->addTab(new QWidget, "ISO/IEC 14443 TYPE B");
-  layout->addWidget(inner, 1);
+void RfCardPage::bringTabsToFront(std::span<const TabStop> stops) {
+  services_.tabs.bringToFront(stops);
+}
 
-  // Filled when the window loads: the numbers in two-digit upper-case hex.
-  auto fill = [](QComboBox* combo, int first, int count, int selected) {
-    for (int i = first; i < first + count; ++i)
-      combo->addItem(FromDevice(HexByte(std::uint8_t(i))));
-    combo->setCurrentIndex(selected);
-  };
-  fill(sector, 0, 40, 1);
-  fill(block, 0, 16, 0);
-  fill(blocks, 1, 1, 0);
-  fill(purseBlock, 0, 16, 0);
-  fill(page, 0, 16, 4);
-  order->setCurrentIndex(0);
+CellGrid& RfCardPage::blockGrid() {
+  return *classic_->blockGrid;
+}
+
+CellGrid& RfCardPage::pageGrid() {
+  return *ultralight_->pageGrid;
+}
+
+void RfCardPage::setPurseValue(std::string_view text) {
+  classic_->purseValue->setText(FromDevice(text));
+}
+
+void RfCardPage::setApduResponse(ApduTab tab, std::string_view text) {
+  (tab == ApduTab::TypeA ? typeA_ : typeB_)->response->setText(FromDevice(text));
 }
 
 }  // namespace kdx::ui

@@ -1,0 +1,98 @@
+// Sector keys and block read and write.
+#include <algorithm>
+
+#include "rf/mifare_exchange.h"
+#include "rf/mifare_operations.h"
+
+namespace kdx {
+
+std::uint8_t TrailerBlock(std::uint8_t sector) {
+  return sector < 32 ? 3 : 15;
+}
+
+namespace {
+
+constexpr int kKeyLength = 6;
+constexpr int kBlockLength = 16;
+
+// Key type and sector, and for the instructions that carry it the key.
+Outgoing KeyRequest(RfContext& context, std::uint8_t instruction, bool withKey, bool keyTypeSent) {
+  const RfInputs in = context.view.inputs();
+  const auto sector = HexListPosition(in.sector, kSectorCount);
+  if (!sector) return RefuseInput();
+  const std::uint8_t keyType = keyTypeSent && in.keyB ? 0x01 : 0x00;
+  if (!withKey) return Outgoing::Send(MifareInstruction(instruction, keyType, *sector));
+  const auto key = StrictGridBytes(in.keyCells, 0, kKeyLength);
+  if (!key) return RefuseInput();
+  return Outgoing::Send(MifareInstruction(instruction, keyType, *sector, kKeyLength, *key));
+}
+
+struct BlockChoice {
+  std::uint8_t sector;
+  std::uint8_t block;
+  std::uint8_t count;
+};
+
+std::optional<BlockChoice> ChosenBlocks(const RfInputs& in) {
+  const auto sector = HexListPosition(in.sector, kSectorCount);
+  const auto block = HexListPosition(in.block, kBlocksListed);
+  // The count list starts at "01": its list position plus one.
+  const auto count = HexListPosition(in.blockCount, kBlockCountsListed + 1);
+  if (!sector || !block || !count || *count == 0) return std::nullopt;
+  return BlockChoice{*sector, *block, *count};
+}
+
+}  // namespace
+
+Outgoing StoreKeyRequest(RfContext& context) {
+  return KeyRequest(context, kStoreKeyInstruction, true, true);
+}
+
+Outgoing LoadKeyRequest(RfContext& context) {
+  return KeyRequest(context, kLoadKeyInstruction, false, true);
+}
+
+Outgoing CheckKeyRequest(RfContext& context) {
+  return KeyRequest(context, kCheckKeyInstruction, true, true);
+}
+
+Outgoing ChangeKeyRequest(RfContext& context) {
+  return KeyRequest(context, kChangeKeyInstruction, true, false);
+}
+
+Outgoing ReadBlockRequest(RfContext& context) {
+  const auto choice = ChosenBlocks(context.view.inputs());
+  if (!choice) return RefuseInput();
+  return Outgoing::Send(
+      MifareInstruction(kReadBlockInstruction, choice->sector, choice->block, choice->count));
+}
+
+// The cells first, then the manufacturer block, then the question before a
+// sector trailer is overwritten.
+Outgoing WriteBlockRequest(RfContext& context) {
+  const RfInputs in = context.view.inputs();
+  const auto choice = ChosenBlocks(in);
+  if (!choice) return RefuseInput();
+  const auto data = StrictGridBytes(in.blockCells, 0, kBlockLength * choice->count);
+  if (!data) return Outgoing::Refuse(kFillCellsFirst, false);
+  if (choice->sector == 0 && choice->block == 0) return Outgoing::Refuse(kWriteProhibited, false);
+  if (choice->block == TrailerBlock(choice->sector) &&
+      !context.session.messages.askOkCancel(kCaution, kModifyTrailer, Icon::Question)) {
+    return Outgoing::Withdraw();
+  }
+  return Outgoing::Send(MifareInstruction(kWriteBlockInstruction, choice->sector, choice->block,
+                                          choice->count, *data));
+}
+
+// A successful read fills the grid with the first 16 bytes of the data, or
+// with as many as came before the status word.
+void ShowBlockRead(RfContext& context, const RfOperation& row, const Reply& reply) {
+  if (StatusText(reply) == kStatusSuccess) {
+    const ByteView data = DataBeforeStatus(reply);
+    WriteGridBytes(context.view.blockGrid(),
+                   data.first(std::min<std::size_t>(data.size(), kBlockLength)));
+  }
+  ShowMifareResult(context, row, reply);
+}
+
+}  // namespace kdx

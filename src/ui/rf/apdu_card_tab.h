@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+#include "ui/rf/rf_widgets.h"
+
+namespace kdx::ui {
+
+// The names of one APDU tab's controls.
+struct ApduCardTabNames {
+  const char* serial;    // the Type A card's serial number; nullptr on Type B
+  const char* answer;    // ATRTypeAText, ATRTypeBText
+  const char* command;   // TypeACAPDUText, TypeBCAPDUText
+  const char* send;      // SendTypeACmd, SendTypeBCmd
+  const char* response;  // TypeARAPDUText, TypeBRAPDUText
+};
+
+// The "ISO/IEC 14443 TYPE A" and "ISO/IEC 14443 TYPE B" tabs: the card's
+// identity, the command APDU with its three ready-made commands, "Send APDU"
+// and the card's response.
+class ApduCardTab final : public QWidget {
+  Q_OBJECT
+ public:
+  ApduCardTab(const ApduCardTabNames& names, const RfButtonMaker& button,
+              QWidget* parent = nullptr);
+
+  QLabel* serial = nullptr;  // CPURFTypeAmessage, Type A only
+  QLineEdit* answer = nullptr;
+  QComboBox* command = nullptr;
+  QLineEdit* response = nullptr;
+};
+
+}  // namespace kdx::ui
