@@ -39,6 +39,7 @@ class ReaderMain final : public QMainWindow {
   void closePort();
 
   Session& session_;
+  FileDialogs& files_;
   WindowButtons windows_;
   PageServices services_;
   QComboBox* address_ = nullptr;
