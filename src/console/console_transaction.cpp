@@ -96,7 +96,8 @@ int Exchange::run(Bytes& frame, int length) {
     if (view_.entryCount(list) > kListLimit) view_.clearList(list);
   }
   if (c_.processEvents) c_.processEvents();
-  record_.stamp = TimeStamp(c_.time.now());
+  record_.time = c_.time.now();
+  record_.stamp = TimeStamp(record_.time);
   if (c_.state.stop == StopRequest::Stop) return stopped();
   if (c_.state.stop == StopRequest::Cancel) return cancelled();
 
@@ -153,11 +154,11 @@ int Exchange::stopped() {
   view_.addEntry(ConsoleList::History, "");
   view_.addEntry(ConsoleList::History, "");
   view_.selectLastEntry(ConsoleList::History);
+  report(ExchangeEnd::Stopped);
   endLine();
   replyLength_ = 0;
   view_.addEntry(ConsoleList::Traffic, "");
   view_.selectLastEntry(ConsoleList::Traffic);
-  report(ExchangeEnd::Stopped);
   caution(kStopText);
   return kConsoleStopped;
 }
@@ -165,9 +166,9 @@ int Exchange::stopped() {
 int Exchange::cancelled() {
   record_.sent = Bytes{kEot};
   sendEot();
+  report(ExchangeEnd::Cancelled);
   endLine();
   replyLength_ = 0;
-  report(ExchangeEnd::Cancelled);
   caution(kCancelText);
   return kConsoleStopped;
 }

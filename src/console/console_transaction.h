@@ -37,7 +37,8 @@ enum class ExchangeEnd {
 
 // One exchange as the headless runner reports it.
 struct ExchangeRecord {
-  std::string stamp;  // time stamp of the command
+  LocalTime time;     // when the command line started
+  std::string stamp;  // its time stamp
   Bytes sent;         // the frame, or EOT alone for a cancel
   ExchangeEnd end = ExchangeEnd::Failed;
   Bytes reply;  // "P" or "N" through the check byte, when one came
