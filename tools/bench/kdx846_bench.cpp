@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "console_bench.h"
 #include "link_bench.h"
 #include "monitor_bench.h"
 #include "stats.h"
@@ -27,6 +28,11 @@ constexpr int kMonitorPrefill = 10000;
 constexpr int kMonitorShortPrefill = 100;
 constexpr int kMonitorSamples = 200;
 constexpr double kMonitorRatioTarget = 1.2;
+constexpr double kConsoleRatioTarget = 1.2;
+constexpr int kConsoleListLines = 100000;
+constexpr int kConsoleListBlock = 1000;
+constexpr int kRunnerLines = 10000;
+constexpr int kRunnerRounds = 3;
 
 int CannotRun(const std::string& why) {
   std::fprintf(stderr, "kdx846-bench: cannot run: %s\n", why.c_str());
@@ -62,9 +68,8 @@ void ReportMonitor(const MonitorFigures& f) {
   const std::string shortName = "holding " + std::to_string(f.shortPrefilled) + " (view full)";
   auto row = [](const std::string& name, const std::vector<double>& appendUs,
                 const std::vector<double>& totalUs) {
-    std::printf("   %-28s %8.1f us %8.1f us   %8.1f us %8.1f us\n", name.c_str(),
-                Median(appendUs), Percentile(appendUs, 95), Median(totalUs),
-                Percentile(totalUs, 95));
+    std::printf("   %-28s %8.1f us %8.1f us   %8.1f us %8.1f us\n", name.c_str(), Median(appendUs),
+                Percentile(appendUs, 95), Median(totalUs), Percentile(totalUs, 95));
   };
   std::printf("3. Appending one exchange (%zu bytes) to the monitor, its view shown\n",
               f.exchangeBytes);
@@ -82,6 +87,49 @@ void ReportMonitor(const MonitorFigures& f) {
   // whether the history's length costs anything.
   std::printf("   ratio %d/%d     %.2f   (history length alone, view full both times)   %s\n",
               f.prefilled, f.shortPrefilled, vsShort, Verdict(vsShort <= kMonitorRatioTarget));
+}
+
+void ReportConsoleLine(const ConsoleLineFigures& f) {
+  const double console = Median(f.consoleMs), execute = Median(f.executeMs);
+  const double ratio = execute > 0 ? console / execute : 0;
+  std::printf(
+      "4. One console line against one ExecuteCommand exchange (C10, Card Status), %zu each\n",
+      f.consoleMs.size());
+  std::printf("   %-40s median %7.3f ms   p95 %7.3f ms\n", "console line (lists in memory)",
+              console, Percentile(f.consoleMs, 95));
+  std::printf("   %-40s median %7.3f ms   p95 %7.3f ms\n", "ExecuteCommand (monitor text)", execute,
+              Percentile(f.executeMs, 95));
+  std::printf("   ratio %.2f   target: within %.1fx   %s\n\n", ratio, kConsoleRatioTarget,
+              Verdict(ratio <= kConsoleRatioTarget));
+}
+
+void ReportConsoleLists(const ConsoleListFigures& f) {
+  std::printf(
+      "5. The console window's lists over %d lines (instant in-process unit, window as view)\n",
+      f.lines);
+  const double ratio = f.firstBlockUs > 0 ? f.lastBlockUs / f.firstBlockUs : 0;
+  std::printf("   per line: first %d lines %.1f us, last %d lines %.1f us   ratio %.2f   %s\n",
+              f.blockLines, f.firstBlockUs, f.blockLines, f.lastBlockUs, ratio,
+              Verdict(ratio <= kConsoleRatioTarget));
+  std::printf("   resident memory:");
+  for (const auto& [lines, kb] : f.residentKb) std::printf("  %d lines %ld KB", lines, kb);
+  const long first = f.residentKb.empty() ? 0 : f.residentKb.front().second;
+  const long last = f.residentKb.empty() ? 0 : f.residentKb.back().second;
+  std::printf("\n   memory flat (last within 1.2x of first)   %s\n\n",
+              Verdict(first > 0 && last <= first * 1.2));
+}
+
+void ReportRunner(const RunnerFigures& f) {
+  const double runner = Median(f.runnerMs), floor = Median(f.floorMs);
+  const double ratio = floor > 0 ? runner / floor : 0;
+  std::printf("6. kdx846-run, %d lines of C10 (output to /dev/null), %zu runs each\n", f.lines,
+              f.runnerMs.size());
+  std::printf("   %-40s median %8.1f ms   %.3f ms a line\n", "kdx846-run (process start included)",
+              runner, runner / f.lines);
+  std::printf("   %-40s median %8.1f ms   %.3f ms a line\n", "floor (POSIX write/poll/read loop)",
+              floor, floor / f.lines);
+  std::printf("   ratio %.2f   target: within %.1fx   %s\n", ratio, kConsoleRatioTarget,
+              Verdict(ratio <= kConsoleRatioTarget));
 }
 
 }  // namespace
@@ -116,9 +164,26 @@ int main(int argc, char** argv) {
   ReportSilent(silent);
   std::fflush(stdout);
 
-  const MonitorFigures monitor =
-      MeasureMonitorAppend(exchanges.monitorPieces, kMonitorPrefill, kMonitorShortPrefill,
-                           kMonitorSamples);
+  const MonitorFigures monitor = MeasureMonitorAppend(exchanges.monitorPieces, kMonitorPrefill,
+                                                      kMonitorShortPrefill, kMonitorSamples);
   ReportMonitor(monitor);
+  std::printf("\n");
+  std::fflush(stdout);
+
+  ConsoleLineFigures line;
+  if (!MeasureConsoleLine(sim, kRounds, kPerRound, line, error)) return CannotRun(error);
+  ReportConsoleLine(line);
+  std::fflush(stdout);
+
+  ReportConsoleLists(MeasureConsoleLists(kConsoleListLines, kConsoleListBlock));
+  std::fflush(stdout);
+
+  const char* runner = std::getenv("KDX846_RUN");
+  if (runner == nullptr || ::access(runner, X_OK) != 0)
+    return CannotRun("KDX846_RUN does not name the kdx846-run executable");
+  RunnerFigures runs;
+  if (!MeasureRunner(sim, runner, kRunnerLines, kRunnerRounds, runs, error))
+    return CannotRun(error);
+  ReportRunner(runs);
   return 0;
 }
