@@ -1,5 +1,6 @@
 // kdx846-run end to end: the runner executable against kdx846-sim on a
 // pseudo-terminal. Exit statuses, both output formats and Ctrl-C.
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -103,10 +104,39 @@ class RunnerTest : public QObject {
     if (status == 0) QVERIFY(run.err.isEmpty());
   }
 
-  void missingPort() {
+  void missingPortOrScript() {
     const Run run = RunScript(dir_, "C10", {"--port", dir_.filePath("no-such-port")});
     QCOMPARE(run.status, 2);
     QVERIFY(run.err.contains("no-such-port"));
+    QProcess process;
+    process.start(Runner(), QStringList{dir_.filePath("no-such-script")} + port());
+    QVERIFY(process.waitForFinished(5000));
+    QCOMPARE(process.exitCode(), 3);
+    QVERIFY(process.readAllStandardError().contains("cannot read"));
+  }
+
+  // The unit's end of the line goes away mid-run: a link failure at once,
+  // not a wait for the time limits.
+  void unitGone() {
+    SimProcess gone;
+    std::string error;
+    QVERIFY2(gone.start({"--latency", "5"}, &error), error.c_str());
+    const QString path = dir_.filePath("long.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("C10");
+    file.close();
+    QProcess process;
+    process.start(Runner(), QStringList{path, "--repeat", "100000", "--port",
+                                        QString::fromStdString(gone.linkPath())});
+    QVERIFY(process.waitForStarted());
+    QTest::qWait(300);
+    gone.stop(SIGKILL);
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(process.waitForFinished(5000));
+    QVERIFY(timer.elapsed() < 2000);
+    QCOMPARE(process.exitCode(), 2);
   }
 
   void textFormat() {

@@ -2,10 +2,10 @@
 // same syntax, transaction and time limits as the console's "Start"; the
 // traffic and history lines (or one JSON object per exchange) on standard
 // output; messages on standard error; an exit status a CI job can use.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -86,20 +86,26 @@ bool CheckScript(const std::string& name, const std::string& text, std::string& 
 }
 
 bool ReadScript(const std::string& path, std::string& text, std::string& error) {
-  std::ifstream file(path, std::ios::binary);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) {
-    error = "cannot read " + path;
+    error = "cannot read " + path + ": " + std::strerror(errno);
     return false;
   }
-  text.assign(std::istreambuf_iterator<char>(file), {});
-  if (file.bad()) {
-    error = "cannot read " + path;
+  // One byte past the limit tells a file that is too large.
+  text.resize(kMaxScriptBytes + 1);
+  const std::size_t got = std::fread(text.data(), 1, text.size(), file);
+  const bool failed = std::ferror(file) != 0;
+  const int why = errno;
+  std::fclose(file);
+  if (failed) {
+    error = "cannot read " + path + ": " + std::strerror(why);
     return false;
   }
-  if (text.size() > kMaxScriptBytes) {
+  if (got > kMaxScriptBytes) {
     error = path + ": larger than 1048576 bytes";
     return false;
   }
+  text.resize(got);
   text = std::string(TrimBlanks(text));
   return true;
 }

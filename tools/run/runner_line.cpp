@@ -104,10 +104,11 @@ class PosixSerialLine final : public SerialLine {
       const int ready = ::poll(&p, 1, static_cast<int>(std::min<std::int64_t>(remaining, 1 << 30)));
       if (ready < 0 && errno != EINTR) return WaitResult::Failed;
       if (ready > 0 && (p.revents & (POLLERR | POLLNVAL))) return WaitResult::Failed;
-      // POLLHUP: the far end closed; what it sent before is still read, then
-      // the wait runs into its deadline like a silent device.
+      // The far end hung up (a pseudo-terminal's owner is gone) and nothing
+      // is left to read: no answer can come any more.
       if (ready > 0 && (p.revents & POLLHUP) && !(p.revents & POLLIN)) {
-        clock_.sleepMs(std::min<std::int64_t>(remaining, 10));
+        pull();
+        if (input_.size() < count) return WaitResult::Failed;
       }
     }
   }
@@ -156,10 +157,9 @@ class PosixSerialLine final : public SerialLine {
         input_.insert(input_.end(), buffer, buffer + n);
         continue;
       }
-      if (n == 0) return true;  // end of file: the far end closed
-      if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return true;
-      // A pseudo-terminal whose other end is gone reports EIO.
-      return errno == EIO;
+      if (n == 0) return true;  // nothing more for now
+      // EIO: a pseudo-terminal whose other end is gone; a port error.
+      return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
     }
   }
 

@@ -154,7 +154,11 @@ QListWidget* CMDExuteForm::list(ConsoleList which) const {
 }
 
 void CMDExuteForm::addEntry(ConsoleList which, std::string_view entry) {
-  list(which)->addItem(FromDevice(entry));
+  // The last entry is selected after each addition, so the list scrolls
+  // with the traffic.
+  QListWidget* l = list(which);
+  l->addItem(FromDevice(entry));
+  l->setCurrentRow(l->count() - 1);
 }
 
 void CMDExuteForm::clearList(ConsoleList which) {
