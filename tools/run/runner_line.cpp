@@ -84,8 +84,6 @@ class PosixSerialLine final : public SerialLine {
     if (fd_ < 0) return;
     ::tcflush(fd_, TCIFLUSH);
     input_.clear();
-    pull();  // what the terminal already held beyond the flush
-    input_.clear();
   }
   void discardOutput() override {
     if (fd_ >= 0) ::tcflush(fd_, TCOFLUSH);
@@ -94,26 +92,29 @@ class PosixSerialLine final : public SerialLine {
     pull();
     return input_.size();
   }
+  // Sleeps in poll() until bytes come, then takes them in; as few system
+  // calls as a plain poll-and-read loop.
   WaitResult waitForBytes(std::size_t count, std::int64_t deadlineMs) override {
     for (;;) {
-      if (!pull()) return WaitResult::Failed;
+      if (fd_ < 0) return WaitResult::Failed;
       if (input_.size() >= count) return WaitResult::Ready;
-      const std::int64_t remaining = deadlineMs - clock_.nowMs();
-      if (remaining <= 0) return WaitResult::TimedOut;
+      const std::int64_t remaining = std::max<std::int64_t>(deadlineMs - clock_.nowMs(), 0);
       pollfd p{fd_, POLLIN, 0};
       const int ready = ::poll(&p, 1, static_cast<int>(std::min<std::int64_t>(remaining, 1 << 30)));
       if (ready < 0 && errno != EINTR) return WaitResult::Failed;
-      if (ready > 0 && (p.revents & (POLLERR | POLLNVAL))) return WaitResult::Failed;
+      if (ready == 0 && remaining == 0) return WaitResult::TimedOut;
+      if (ready <= 0) continue;
+      if (p.revents & (POLLERR | POLLNVAL)) return WaitResult::Failed;
+      if (!pull()) return WaitResult::Failed;
       // The far end hung up (a pseudo-terminal's owner is gone) and nothing
       // is left to read: no answer can come any more.
-      if (ready > 0 && (p.revents & POLLHUP) && !(p.revents & POLLIN)) {
-        pull();
-        if (input_.size() < count) return WaitResult::Failed;
-      }
+      if ((p.revents & POLLHUP) && !(p.revents & POLLIN) && input_.size() < count)
+        return WaitResult::Failed;
     }
   }
+  // Reads from what the waits took in.
   bool read(std::size_t count, Bytes& out) override {
-    if (!pull()) return false;
+    if (fd_ < 0) return false;
     const std::size_t n = count == 0 ? input_.size() : std::min(count, input_.size());
     out.assign(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
     input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
@@ -146,8 +147,8 @@ class PosixSerialLine final : public SerialLine {
     close();
     return false;
   }
-  // Takes in every byte the terminal holds, without waiting. False when the
-  // port reported an error.
+  // Takes in the bytes the terminal holds, without waiting; a short read
+  // means it held no more. False when the port reported an error.
   bool pull() {
     if (fd_ < 0) return false;
     std::uint8_t buffer[4096];
@@ -155,9 +156,10 @@ class PosixSerialLine final : public SerialLine {
       const ssize_t n = ::read(fd_, buffer, sizeof buffer);
       if (n > 0) {
         input_.insert(input_.end(), buffer, buffer + n);
+        if (static_cast<std::size_t>(n) < sizeof buffer) return true;
         continue;
       }
-      if (n == 0) return true;  // nothing more for now
+      if (n == 0) return true;
       // EIO: a pseudo-terminal whose other end is gone; a port error.
       return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
     }

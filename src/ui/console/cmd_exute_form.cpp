@@ -154,11 +154,7 @@ QListWidget* CMDExuteForm::list(ConsoleList which) const {
 }
 
 void CMDExuteForm::addEntry(ConsoleList which, std::string_view entry) {
-  // The last entry is selected after each addition, so the list scrolls
-  // with the traffic.
-  QListWidget* l = list(which);
-  l->addItem(FromDevice(entry));
-  l->setCurrentRow(l->count() - 1);
+  list(which)->addItem(FromDevice(entry));
 }
 
 void CMDExuteForm::clearList(ConsoleList which) {
