@@ -72,8 +72,15 @@ std::string DataHex(const Bytes& reply, std::size_t first) {
 void RunView::addEntry(ConsoleList list, std::string_view entry) {
   ++counts_[Index(list)];
   if (!text_) return;
-  const std::string line = Latin1ToUtf8(entry);
-  std::fwrite(line.data(), 1, line.size(), out_);
+  // Entries are ASCII but for a device's characters above 7Fh.
+  bool ascii = true;
+  for (char c : entry) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) {
+    std::fwrite(entry.data(), 1, entry.size(), out_);
+  } else {
+    const std::string line = Latin1ToUtf8(entry);
+    std::fwrite(line.data(), 1, line.size(), out_);
+  }
   std::fputc('\n', out_);
 }
 
