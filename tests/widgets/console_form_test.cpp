@@ -164,6 +164,23 @@ class ConsoleFormTest : public QObject {
     QCOMPARE(f.enabled(), "101011");
   }
 
+  // Clicks on Close and Load during a run wait for its end: neither the
+  // window nor the script goes away under it.
+  void closeAndLoadWaitForTheRun() {
+    SimForm f;
+    f.form.show();
+    f.files.openAnswer = "/nonexistent/IN.TXT";
+    for (const char* name : {"EXITGRM", "ImportCmdStrText"})
+      QMetaObject::invokeMethod(f.find<QPushButton>(name), "click", Qt::QueuedConnection);
+    f.click("CmdExBtn");
+    QCOMPARE(f.model.commandsRun(), 1);
+    QVERIFY(f.form.isVisible());
+    QCOMPARE(f.files.openAsked, 0);
+    QVERIFY(f.find<QPushButton>("EXITGRM")->isEnabled());
+    f.click("EXITGRM");
+    QVERIFY(!f.form.isVisible());
+  }
+
   // The busy cursor shows while a command is on the line, not after.
   void busyCursorDuringExchange() {
     LinkHarness h;

@@ -68,8 +68,9 @@ void ReportMonitor(const MonitorFigures& f) {
   const std::string shortName = "holding " + std::to_string(f.shortPrefilled) + " (view full)";
   auto row = [](const std::string& name, const std::vector<double>& appendUs,
                 const std::vector<double>& totalUs) {
-    std::printf("   %-28s %8.1f us %8.1f us   %8.1f us %8.1f us\n", name.c_str(), Median(appendUs),
-                Percentile(appendUs, 95), Median(totalUs), Percentile(totalUs, 95));
+    std::printf("   %-28s %8.1f us %8.1f us   %8.1f us %8.1f us\n", name.c_str(),
+                Median(appendUs), Percentile(appendUs, 95), Median(totalUs),
+                Percentile(totalUs, 95));
   };
   std::printf("3. Appending one exchange (%zu bytes) to the monitor, its view shown\n",
               f.exchangeBytes);
@@ -169,8 +170,9 @@ int main(int argc, char** argv) {
   ReportSilent(silent);
   std::fflush(stdout);
 
-  const MonitorFigures monitor = MeasureMonitorAppend(exchanges.monitorPieces, kMonitorPrefill,
-                                                      kMonitorShortPrefill, kMonitorSamples);
+  const MonitorFigures monitor =
+      MeasureMonitorAppend(exchanges.monitorPieces, kMonitorPrefill, kMonitorShortPrefill,
+                           kMonitorSamples);
   ReportMonitor(monitor);
   std::printf("\n");
   std::fflush(stdout);
