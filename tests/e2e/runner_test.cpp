@@ -197,7 +197,8 @@ class RunnerTest : public QObject {
     QTest::qWait(500);
     const std::size_t logBefore = sim_.log().size();
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
-    QVERIFY(process.waitForFinished(5000));
+    // The line in progress, then EOT and up to 3 s for an answer to it.
+    QVERIFY(process.waitForFinished(10000));
     QCOMPARE(sim_.control("latency 2"), std::string("ok"));
     QCOMPARE(process.exitCode(), 130);
     const QStringList out = QString::fromUtf8(process.readAllStandardOutput()).split('\n');
