@@ -10,6 +10,15 @@ QPushButton* WindowButtons::add(const QString& caption, const QString& name) {
   return button;
 }
 
+QPushButton* WindowButtons::add(const QString& caption, const QString& name,
+                                std::function<void()> opener) {
+  auto* button = Named(new QPushButton(caption), name);
+  QObject::connect(button, &QPushButton::clicked, button, [this, opener = std::move(opener)] {
+    if (CheckLink(session_)) opener();
+  });
+  return button;
+}
+
 void WindowButtons::refresh() {
   for (const auto& button : buttons_) {
     if (button) button->setEnabled(!session_.state.linkOpen);

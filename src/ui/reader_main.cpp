@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "link/port_setup.h"
+#include "ui/console/cmd_exute_form.h"
 #include "ui/contact/ic_card_page.h"
 #include "ui/device/device_page.h"
 #include "ui/link/port_setup_dialog.h"
@@ -25,6 +26,7 @@ ReaderMain::ReaderMain(Session& session, DeviceRecords& records, FileDialogs& fi
                        QWidget* parent)
     : QMainWindow(parent),
       session_(session),
+      files_(files),
       windows_(session),
       services_{session, [this](const std::function<void()>& op) { runOperation(op); }, windows_,
                 tabs_} {
@@ -92,7 +94,9 @@ QWidget* ReaderMain::buildLeftColumn(DevicePage& device) {
   for (QGroupBox* frame : device.leftColumnFrames()) layout->addWidget(frame);
 
   auto* console = Named(new QGroupBox("Command Line"), ArrayName("FRAMEOTHER", 7));
-  (new QHBoxLayout(console))->addWidget(windows_.add("Command Line", "OpenCmdFormBtn"));
+  (new QHBoxLayout(console))->addWidget(windows_.add("Command Line", "OpenCmdFormBtn", [this] {
+    OpenConsole(session_, files_, this);
+  }));
   layout->addWidget(console);
 
   auto* exit = Named(new QPushButton("Exit"), "EXITGRM");

@@ -40,6 +40,7 @@ class ReaderMain final : public QMainWindow {
   void closePort();
 
   Session& session_;
+  FileDialogs& files_;
   WindowButtons windows_;
   TabRouter tabs_;
   PageServices services_;

@@ -10,14 +10,22 @@
 
 namespace kdx::test {
 
-// Answers the save dialog with a preset path, or cancels when it is empty.
+// Answers the save and open dialogs with preset paths, or cancels when the
+// path is empty.
 struct FakeFileDialogs final : ui::FileDialogs {
   QString answer;
+  QString openAnswer;
   int asked = 0;
+  int openAsked = 0;
   std::optional<QString> saveTextFile(QWidget*) override {
     ++asked;
     if (answer.isEmpty()) return std::nullopt;
     return answer;
+  }
+  std::optional<QString> openTextFile(QWidget*) override {
+    ++openAsked;
+    if (openAnswer.isEmpty()) return std::nullopt;
+    return openAnswer;
   }
 };
 

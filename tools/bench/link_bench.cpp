@@ -303,4 +303,17 @@ bool MeasureIdleFlood(test::SimProcess& sim, int bytesPerSecond, int seconds, Fl
   return true;
 }
 
+bool FloorExchanges(test::SimProcess& sim, int count, double& wallMs, std::string& error) {
+  PosixLink posix;
+  if (!posix.open(sim.linkPath(), error)) return false;
+  const Bytes command = CardStatusCommand();
+  Bytes reply;
+  const long long start = NowNs();
+  for (int i = 0; i < count; ++i) {
+    if (!posix.exchange(command, reply, error)) return false;
+  }
+  wallMs = static_cast<double>(NowNs() - start) / 1e6;
+  return true;
+}
+
 }  // namespace kdx::bench

@@ -55,4 +55,8 @@ bool MeasureIdleFlood(test::SimProcess& sim, int bytesPerSecond, int seconds, Fl
 // The Card Status command: code '1', parameter '0', no data, address 0.
 Bytes CardStatusCommand();
 
+// `count` Card Status exchanges with plain POSIX write/poll/read on the
+// simulator's terminal: the floor. Wall time of the whole loop in ms.
+bool FloorExchanges(test::SimProcess& sim, int count, double& wallMs, std::string& error);
+
 }  // namespace kdx::bench

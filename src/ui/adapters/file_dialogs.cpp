@@ -17,13 +17,26 @@ namespace kdx::ui {
 std::optional<QString> QtFileDialogs::saveTextFile(QWidget* owner) {
   QString folder = qEnvironmentVariable("winDir");
   if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
-  QFileDialog dialog(owner, "Save As...", folder, "Text Files (*.TXT)");
+  QFileDialog dialog(owner, "Save As...", folder, "Text Files (*.TXT *.txt)");
   dialog.setObjectName("SaveAsDialog");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix("TXT");
-  dialog.selectNameFilter("Text Files (*.TXT)");
+  dialog.selectNameFilter("Text Files (*.TXT *.txt)");
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  dialog.setOption(QFileDialog::ReadOnly, false);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtFileDialogs::openTextFile(QWidget* owner) {
+  QString folder = qEnvironmentVariable("WinDir");
+  if (folder.isEmpty()) folder = qEnvironmentVariable("winDir");
+  if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+  QFileDialog dialog(owner, "Open File", folder, "Open Files (*.TXT *.txt)");
+  dialog.setObjectName("OpenFileDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::ReadOnly, false);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();
@@ -144,25 +157,25 @@ std::optional<QString> MissingFolderReason(const QString& folder) {
   return QString::fromLocal8Bit(error.message());
 }
 
-void ShowSaveError(Messages& messages, int code, const QString& description) {
+}  // namespace
+
+void ShowFileError(Messages& messages, int code, const QString& description) {
   messages.show("mnuFileSaveAsDialog_Click",
                 ("Error: " + QString::number(code) + " " + description).toStdString(), Icon::None);
 }
 
-}  // namespace
-
-void SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text) {
+bool SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text) {
   const auto path = files.saveTextFile(owner);
-  if (!path) return;
+  if (!path) return false;
   const QFileInfo info(*path);
   // The dialog lets a path into a folder that is not there through; it is
   // refused before the name is confirmed rather than after.
   const QString folder = info.absolutePath();
   if (const auto reason = MissingFolderReason(folder)) {
-    ShowSaveError(
+    ShowFileError(
         messages, static_cast<int>(QFileDevice::OpenError),
         "Cannot save into the folder " + QDir::toNativeSeparators(folder) + ": " + *reason);
-    return;
+    return false;
   }
   messages.show(
       "Save As...",
@@ -171,7 +184,8 @@ void SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const st
   QString error;
   const int code = WriteFileAtomically(
       *path, QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
-  if (code != 0) ShowSaveError(messages, code, error);
+  if (code != 0) ShowFileError(messages, code, error);
+  return true;
 }
 
 }  // namespace kdx::ui

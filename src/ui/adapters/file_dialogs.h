@@ -18,11 +18,16 @@ class FileDialogs {
   // extension TXT, overwrite prompt; starts in the folder named by "winDir",
   // else the home folder. Returns the chosen full path, or nothing on cancel.
   virtual std::optional<QString> saveTextFile(QWidget* owner) = 0;
+  // "Open File" for a text file that exists: filter "Open Files" (*.TXT);
+  // starts in the folder named by "WinDir" (or "winDir"), else the home
+  // folder. Returns the chosen full path, or nothing on cancel.
+  virtual std::optional<QString> openTextFile(QWidget*) { return std::nullopt; }
 };
 
 class QtFileDialogs final : public FileDialogs {
  public:
   std::optional<QString> saveTextFile(QWidget* owner) override;
+  std::optional<QString> openTextFile(QWidget* owner) override;
 };
 
 // Writes `bytes` to `path` through a temporary file and a rename, so a failed
@@ -30,13 +35,17 @@ class QtFileDialogs final : public FileDialogs {
 // every byte is on the disk. A writable file in a folder that takes no new
 // file is written in place instead. Returns 0 or the QFileDevice error
 // number, with the system's reason in `error`.
+// The file error box: "mnuFileSaveAsDialog_Click", "Error: <code> <description>".
+void ShowFileError(Messages& messages, int code, const QString& description);
+
 int WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error);
 
 // The monitor's "Save To": asks `files` for a path, confirms the name in a
 // "Save As..." box and writes `text` there; a failure is reported in a
 // "mnuFileSaveAsDialog_Click" box as "Error: <code> <description>". A path
 // whose folder does not exist gets that box at once, without the
-// confirmation. Nothing happens when the dialog is cancelled.
-void SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text);
+// confirmation. Nothing happens when the dialog is cancelled. Returns true
+// once the name is confirmed, whether the write then succeeded or not.
+bool SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text);
 
 }  // namespace kdx::ui

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kdx::run {
+
+enum class Format { Text, JsonLines };
+
+struct RunOptions {
+  std::string script;  // path of the script file
+  std::string port;    // "COMn" or a device path
+  int baud = 9600;
+  std::string address = "0";  // hexadecimal, 0 to FF
+  std::string repeat = "1";
+  Format format = Format::Text;
+  bool help = false;
+};
+
+// Exit statuses a CI job can act on.
+inline constexpr int kExitPositive = 0;     // every exchange got a positive reply
+inline constexpr int kExitNegative = 1;     // a reply was negative (or neither "P" nor "N")
+inline constexpr int kExitLink = 2;         // the port or the device failed
+inline constexpr int kExitBadInput = 3;     // bad arguments or a bad script
+inline constexpr int kExitCancelled = 130;  // Ctrl-C: EOT sent, run ended
+
+// Reads the command line; false with the reason in `error`.
+bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& out, std::string& error);
+
+const char* Usage();
+
+}  // namespace kdx::run
