@@ -2,10 +2,14 @@
 
 namespace kdx::ui {
 
-QPushButton* WindowButtons::add(const QString& caption, const QString& name) {
+QPushButton* WindowButtons::add(const QString& caption, const QString& name,
+                                std::function<void()> open) {
   auto* button = Named(new QPushButton(caption), name);
+  QObject::connect(button, &QPushButton::clicked, button, [this, open] {
+    if (CheckLink(session_) && open) open();
+  });
+  if (open) return button;
   buttons_.append(button);
-  QObject::connect(button, &QPushButton::clicked, button, [this] { CheckLink(session_); });
   button->setEnabled(!session_.state.linkOpen);
   return button;
 }

@@ -17,13 +17,14 @@ namespace kdx::ui {
 using OperationRunner = std::function<void(const std::function<void()>&)>;
 
 // The buttons that open a window of their own ("Command Line", "Sam Card",
-// "CPU Card"): the caution box while the link is closed; disabled while it is
-// open until their window exists.
+// "CPU Card"): the caution box while the link is closed; with the link open
+// they run their opener, and a button without one stays disabled until its
+// window exists.
 class WindowButtons {
  public:
   explicit WindowButtons(Session& session) : session_(session) {}
 
-  QPushButton* add(const QString& caption, const QString& name);
+  QPushButton* add(const QString& caption, const QString& name, std::function<void()> open = {});
   // Brings every button up to date with the link.
   void refresh();
 
