@@ -27,6 +27,9 @@ constexpr std::array<Named, 13> kContactNames{{
     {"24c256", "38"},
 }};
 
+// A T=1 CPU card ("11") whose ATR the EMV2000 activation refuses.
+constexpr std::string_view kIsoCpuName = "isocpu";
+
 constexpr std::array<Named, 5> kContactlessNames{{
     {"s50", "10"},
     {"s70", "11"},
@@ -45,6 +48,7 @@ std::string Lower(std::string_view text) {
 template <std::size_t N>
 std::optional<std::string> Resolve(std::string_view side, const std::array<Named, N>& names) {
   const std::string key = Lower(side);
+  if (N == kContactNames.size() && key == kIsoCpuName) return std::string("11");
   for (const auto& [name, code] : names) {
     if (key == name || key == code) return std::string(code);
   }
@@ -73,6 +77,7 @@ std::optional<Card> ParseCard(std::string_view text) {
     auto code = Resolve(contact, kContactNames);
     if (!code) return std::nullopt;
     card.contact = ContactFace{*code};
+    if (Lower(contact) == kIsoCpuName) card.contact->cpu = ContactCpuCard::IsoOnlyCard();
   }
   if (contactless != "-") {
     auto code = Resolve(contactless, kContactlessNames);

@@ -3,13 +3,20 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "model/cards/contact_cpu_card.h"
 
 namespace kdx::sim {
 
 // The chip a card carries on its contacts, by the type code the IC card type
 // detection reports ("10" T=0 CPU ... "38" 24C256).
 struct ContactFace {
+  explicit ContactFace(std::string code = {}) : typeCode(std::move(code)) {}
   std::string typeCode;
+  // The microprocessor of a CPU card ("10", "11"): made when the IC station
+  // first talks to the card, or chosen with the card ("isocpu").
+  std::optional<ContactCpuCard> cpu;
   bool operator==(const ContactFace&) const = default;
 };
 
@@ -31,7 +38,8 @@ struct Card {
 };
 
 // Parses "CONTACT/CONTACTLESS": each side is a two-digit type code, a name
-// ("sle4442", "24c02", "t0cpu", "s50", "ultralight", "typea", ...) or "-"
+// ("sle4442", "24c02", "t0cpu", "s50", "ultralight", "typea", ...; "isocpu"
+// a T=1 CPU card that refuses the EMV2000 activation) or "-"
 // for an absent face. Empty optional when the text is not understood.
 std::optional<Card> ParseCard(std::string_view text);
 

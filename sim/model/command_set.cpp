@@ -11,6 +11,7 @@ Response CommandSet::dispatch(DeviceState& state, const Command& command) const 
 void AddStandardCommands(CommandSet& commands) {
   AddTransportCommands(commands);
   AddIdentityCommands(commands);
+  AddCpuSamCommands(commands);
 }
 
 }  // namespace kdx::sim

@@ -21,6 +21,7 @@ namespace kdx::sim {
 //   take                  take away the card at the front gate
 //   latency MS            the device's answer delay
 //   sams N                SAM sockets the configuration reports
+//   sam N in | sam N out  put a fresh SAM into socket N (1 to 5) or take it out
 //   state                 the whole state in one line
 struct ControlResult {
   bool ok = true;

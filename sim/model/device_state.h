@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/card.h"
+#include "model/sam_sockets.h"
 
 namespace kdx::sim {
 
@@ -44,6 +45,8 @@ struct DeviceState {
   int samSockets = 2;
   // Text the initialize reply carries as its data.
   std::string firmwareText = "KDX-846 V1.01";
+  // The SAMs in their sockets and the socket the SAM commands address.
+  SamSockets sams;
 
   bool cardInChannel() const { return position != CardPosition::None; }
   bool binFull() const { return binCount >= binCapacity; }

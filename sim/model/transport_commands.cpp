@@ -28,6 +28,7 @@ Response Initialize(DeviceState& s, const Command& c) {
   if (p != '0' && p != '1' && p != '3' && p != '4' && p != '5' && p != '7') {
     return Response::Negative(kBadParameter);
   }
+  ReleaseCpuCards(s, true);
   s.initialized = true;
   if (!s.cardInChannel()) return Response::Positive(s.firmwareText);
   const bool toBin = p == '1' || p == '5';
@@ -77,6 +78,7 @@ Response Move(DeviceState& s, const Command& c) {
   } else {
     s.position = target;
   }
+  ReleaseCpuCards(s, false);
   return Response::Positive();
 }
 

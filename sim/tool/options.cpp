@@ -37,7 +37,8 @@ const char* ToolUsage() {
          "  --card C/L    contact and contactless type codes or names, '-' for none (20/10)\n"
          "  --fault MODE  off nak no-ack silent late-head truncated bad-bcc oversize garbage\n"
          "Control lines on standard input: fault MODE, stacker N, bin N[/CAP],\n"
-         "card C/L, insert, take, latency MS, sams N, state. Each gets one line back.\n";
+         "card C/L, insert, take, latency MS, sams N, sam N in|out, state. Each gets one line\n"
+         "back. Contact CPU cards: t0cpu, t1cpu, isocpu (refuses the EMV activation).\n";
 }
 
 std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args,
