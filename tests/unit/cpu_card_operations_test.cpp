@@ -353,17 +353,6 @@ class CpuCardOperationsTest : public QObject {
     QCOMPARE(h.messages.boxes[0].title, std::string("Card Status"));
     QCOMPARE(h.messages.boxes[0].text, std::string());
   }
-
-  void lists() {
-    const auto cpu = ApduCommandList(CpuCardWindow::Cpu);
-    const auto sam = ApduCommandList(CpuCardWindow::Sam);
-    QCOMPARE(std::vector<std::string_view>(cpu.begin(), cpu.end()),
-             (std::vector<std::string_view>{"0084000008", "00A40000023F00", "00C0000018",
-                                            "00A404000E315041592E5359532E4444463031"}));
-    QCOMPARE(std::vector<std::string_view>(sam.begin(), sam.end()),
-             (std::vector<std::string_view>{"0084000008", "00A40000023F00",
-                                            "00A404000E315041592E5359532E4444463031"}));
-  }
 };
 
 QTEST_GUILESS_MAIN(CpuCardOperationsTest)

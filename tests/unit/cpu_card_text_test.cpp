@@ -1,5 +1,6 @@
 // The CPU and SAM windows' input rules and reply readings: APDU text, socket
-// names, card status texts and reply positions, short replies included.
+// names, card status texts and the data of negative replies, short replies
+// included. The reset replies are read in the operations' test.
 #include <QtTest>
 
 #include "contact/cpu_card.h"
@@ -99,50 +100,6 @@ class CpuCardTextTest : public QObject {
     QFETCH(bool, sam);
     QFETCH(QString, text);
     QCOMPARE(QString::fromStdString(CpuCardStatusText(R(reply.toStdString()), sam)), text);
-  }
-
-  void positiveReset_data() {
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<int>("protocol");  // -1: none
-    QTest::addColumn<QString>("atr");
-    QTest::newRow("T=0 and ATR") << QByteArray("PQ0000\x30\x3B\x02\x14\3x") << int('0') << "3B 02 14";
-    QTest::newRow("protocol only") << QByteArray("PQ0000\x31\3x") << int('1') << "";
-    QTest::newRow("no data") << QByteArray("PQ0000\3x") << -1 << "";
-    QTest::newRow("status bytes cut") << QByteArray("PQ00\3x") << -1 << "";
-    QTest::newRow("negative") << QByteArray("NQ061\3x") << -1 << "";
-  }
-  void positiveReset() {
-    QFETCH(QByteArray, reply);
-    QFETCH(int, protocol);
-    QFETCH(QString, atr);
-    const ResetAnswer answer = PositiveResetAnswer(R(reply.toStdString()));
-    QCOMPARE(answer.protocol ? int(*answer.protocol) : -1, protocol);
-    QCOMPARE(answer.atr, Hex(atr.toStdString()));
-  }
-
-  void emvRefusal_data() {
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<bool>("refusal");
-    QTest::addColumn<int>("protocol");
-    QTest::addColumn<QString>("atr");
-    QTest::newRow("69 T=1") << QByteArray("NQ069\x31\x3B\x8E\3x") << true << int('1') << "3B 8E";
-    QTest::newRow("69 protocol only") << QByteArray("NQ0690\3x") << true << int('0') << "";
-    QTest::newRow("69 no protocol") << QByteArray("NQ069\3x") << true << -1 << "";
-    QTest::newRow("61") << QByteArray("NQ061\3x") << false << -1 << "";
-    QTest::newRow("cut after 6") << QByteArray("NQ06") << false << -1 << "";
-    QTest::newRow("positive 69") << QByteArray("PQ0690\3x") << false << -1 << "";
-  }
-  void emvRefusal() {
-    QFETCH(QByteArray, reply);
-    QFETCH(bool, refusal);
-    QFETCH(int, protocol);
-    QFETCH(QString, atr);
-    const Reply r = R(reply.toStdString());
-    QCOMPARE(IsEmvRefusal(r), refusal);
-    if (!refusal) return;
-    const ResetAnswer answer = EmvRefusalAnswer(r);
-    QCOMPARE(answer.protocol ? int(*answer.protocol) : -1, protocol);
-    QCOMPARE(answer.atr, Hex(atr.toStdString()));
   }
 
   void negativeData() {

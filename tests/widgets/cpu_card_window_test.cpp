@@ -1,7 +1,8 @@
-// The CPU card and SAM windows: opened from "CPU Card" and "Sam Card" only
-// while the link is open, modal, every control with its name, caption, list,
-// default and key filter, fresh defaults on every opening, "Cancel" sending
-// nothing, and a button's reply shown in the window.
+// The CPU card and SAM windows opened from "CPU Card" and "Sam Card" with
+// the link open (the caution with the link closed is the main window's
+// test): modal, every control with its name, caption, list, default and key
+// filter, fresh defaults on every opening, "Cancel" sending nothing, the
+// buttons over the simulated cards, and message boxes over the window.
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -46,31 +47,6 @@ void WithWindow(WindowHarness& h, const char* button, std::function<void(QDialog
 class CpuCardWindowTest : public QObject {
   Q_OBJECT
  private slots:
-  void closedLinkOpensNothing_data() {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("CPURUN") << "CPURUN"
-                            << "CPU Card";
-    QTest::newRow("SIMRUN") << "SIMRUN"
-                            << "Sam Card";
-  }
-  void closedLinkOpensNothing() {
-    QFETCH(QString, button);
-    QFETCH(QString, caption);
-    WindowHarness h;
-    auto* b = h.find<QPushButton>(button);
-    QCOMPARE(b->text(), caption);
-    QCOMPARE(b->accessibleDescription(), button);
-    QVERIFY(b->isEnabled());
-    b->click();
-    QVERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(h.messages.boxes.size(), std::size_t{1});
-    QCOMPARE(h.messages.boxes[0].title, std::string("Caution"));
-    QCOMPARE(h.messages.boxes[0].text, std::string("Comm. Port Setup First"));
-    QCOMPARE(h.messages.boxes[0].icon, Icon::Exclamation);
-    QVERIFY(h.line.writes().empty());
-  }
-
   void controls_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("window");
@@ -214,6 +190,44 @@ class CpuCardWindowTest : public QObject {
     QCOMPARE(SentCommands(h), std::vector<Bytes>{Hex("F2 00 00 04 43 51 30 33 03 E4")});
     QCOMPARE(h.messages.boxes.size(), std::size_t{1});
     QCOMPARE(h.messages.boxes[0].text, std::string("Cold Reset Success(T=1)"));
+  }
+
+  // The windows over the simulated unit: a T=0 card at the IC station and
+  // the SAM in socket 2.
+  void simulatedCards() {
+    SimWindow w;
+    w.model.state().initialized = true;
+    w.model.state().placeCard(sim::CardPosition::IcStation, sim::Card{sim::ContactFace{"10"}, {}});
+    WhenModal([&](QWidget* d) {
+      d->findChild<QPushButton*>("CPUColdResetBtn")->click();
+      d->findChild<QComboBox*>("CmdText")->setCurrentIndex(0);
+      d->findChild<QPushButton*>("SendCmdBtn")->click();
+      QCOMPARE(d->findChild<QPlainTextEdit*>("ResetTextBack")->toPlainText(),
+               QString("3B6800004350552D54300100"));
+      const QString response = d->findChild<QPlainTextEdit*>("BackText")->toPlainText();
+      QCOMPARE(response.size(), 20);
+      QVERIFY(response.endsWith("9000"));
+      d->findChild<QPushButton*>("BackCmd")->click();
+    });
+    w.find<QPushButton>("CPURUN")->click();
+    WhenModal([&](QWidget* d) {
+      d->findChild<QComboBox*>("SimNo1")->setCurrentIndex(1);
+      d->findChild<QPushButton*>("SelectSamCmd")->click();
+      d->findChild<QRadioButton*>("SAMVCCOPTION(1)")->setChecked(true);
+      d->findChild<QPushButton*>("SimColdReset")->click();
+      d->findChild<QPushButton*>("CheckStatusBtn")->click();
+      QCOMPARE(d->findChild<QPlainTextEdit*>("ResetTextBack")->toPlainText(),
+               QString("3B868131FE4553414D32543185"));
+      d->findChild<QPushButton*>("BackCmd")->click();
+    });
+    w.find<QPushButton>("SIMRUN")->click();
+    std::vector<std::string> texts;
+    for (const auto& box : w.messages.boxes) texts.push_back(box.text);
+    QCOMPARE(texts, (std::vector<std::string>{
+                        "Cold Reset Success(T=0)", "Success", "Choose SAM Success",
+                        "Cold Reset Success(T=1)",
+                        "The card has been activated, working frequency of 3.57 MHZ\r\n"
+                        "Current SAM card is  No.2"}));
   }
 
   // Message boxes stand over the modal window in use.
