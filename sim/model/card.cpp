@@ -48,7 +48,6 @@ std::string Lower(std::string_view text) {
 template <std::size_t N>
 std::optional<std::string> Resolve(std::string_view side, const std::array<Named, N>& names) {
   const std::string key = Lower(side);
-  if (N == kContactNames.size() && key == kIsoCpuName) return std::string("11");
   for (const auto& [name, code] : names) {
     if (key == name || key == code) return std::string(code);
   }
@@ -74,10 +73,14 @@ std::optional<Card> ParseCard(std::string_view text) {
   const std::string_view contactless = text.substr(slash + 1);
   Card card;
   if (contact != "-") {
-    auto code = Resolve(contact, kContactNames);
-    if (!code) return std::nullopt;
-    card.contact = ContactFace{*code};
-    if (Lower(contact) == kIsoCpuName) card.contact->cpu = ContactCpuCard::IsoOnlyCard();
+    if (Lower(contact) == kIsoCpuName) {
+      card.contact = ContactFace{"11"};
+      card.contact->cpu = ContactCpuCard::IsoOnlyCard();
+    } else {
+      auto code = Resolve(contact, kContactNames);
+      if (!code) return std::nullopt;
+      card.contact = ContactFace{*code};
+    }
   }
   if (contactless != "-") {
     auto code = Resolve(contactless, kContactlessNames);
