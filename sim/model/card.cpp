@@ -28,6 +28,9 @@ constexpr std::array<Named, 14> kContactNames{{
     {"24c512", "39"},
 }};
 
+// A T=1 CPU card ("11") whose ATR the EMV2000 activation refuses.
+constexpr std::string_view kIsoCpuName = "isocpu";
+
 constexpr std::array<Named, 5> kContactlessNames{{
     {"s50", "10"},
     {"s70", "11"},
@@ -71,9 +74,14 @@ std::optional<Card> ParseCard(std::string_view text) {
   const std::string_view contactless = text.substr(slash + 1);
   Card card;
   if (contact != "-") {
-    auto code = Resolve(contact, kContactNames);
-    if (!code) return std::nullopt;
-    card.contact = ContactFace{*code};
+    if (Lower(contact) == kIsoCpuName) {
+      card.contact = ContactFace{"11"};
+      card.contact->cpu = ContactCpuCard::IsoOnlyCard();
+    } else {
+      auto code = Resolve(contact, kContactNames);
+      if (!code) return std::nullopt;
+      card.contact = ContactFace{*code};
+    }
   }
   if (contactless != "-") {
     auto code = Resolve(contactless, kContactlessNames);

@@ -8,6 +8,7 @@
 #include "model/cards/contact_memory.h"
 
 #include "model/cards/contactless_chip.h"
+#include "model/cards/contact_cpu_card.h"
 
 namespace kdx::sim {
 
@@ -20,6 +21,9 @@ struct ContactFace {
   ContactFace(std::string code = {}) : typeCode(std::move(code)) {}
   std::string typeCode;
   std::optional<ContactMemory> memory;
+  // The microprocessor of a CPU card ("10", "11"): made when the IC station
+  // first talks to the card, or chosen with the card ("isocpu").
+  std::optional<ContactCpuCard> cpu;
   bool operator==(const ContactFace&) const = default;
 };
 
@@ -44,7 +48,8 @@ struct Card {
 };
 
 // Parses "CONTACT/CONTACTLESS": each side is a two-digit type code, a name
-// ("sle4442", "24c02", "t0cpu", "s50", "ultralight", "typea", ...) or "-"
+// ("sle4442", "24c02", "t0cpu", "s50", "ultralight", "typea", ...; "isocpu"
+// a T=1 CPU card that refuses the EMV2000 activation) or "-"
 // for an absent face. Empty optional when the text is not understood.
 std::optional<Card> ParseCard(std::string_view text);
 

@@ -13,6 +13,7 @@ void AddStandardCommands(CommandSet& commands) {
   AddIdentityCommands(commands);
   AddContactMemoryCommands(commands);
   AddRfCommands(commands);
+  AddCpuSamCommands(commands);
 }
 
 }  // namespace kdx::sim

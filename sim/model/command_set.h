@@ -22,7 +22,8 @@ struct Command {
 };
 
 // What the device answers: a positive reply with status bytes and data, or a
-// negative one with a two-character error code.
+// negative one with a two-character error code (and, for the few replies
+// that carry any, data after it).
 struct Response {
   bool positive = true;
   // Status bytes of a positive reply; when empty the model fills in the
@@ -83,6 +84,11 @@ void AddContactMemoryCommands(CommandSet& commands);
 void ReleaseContacts(DeviceState& state);
 // The contactless station (60h): activation, status, Mifare instructions, APDUs.
 void AddRfCommands(CommandSet& commands);
+// Contact CPU cards at the IC station ("Q") and SAMs ("R").
+void AddCpuSamCommands(CommandSet& commands);
+// Powers down the CPU card in the channel (its contacts are released) and,
+// with `sams`, every SAM. Card moves and initialize call it.
+void ReleaseCpuCards(DeviceState& state, bool sams);
 // Every family above.
 void AddStandardCommands(CommandSet& commands);
 

@@ -125,6 +125,23 @@ ControlResult ApplyControl(DeviceModel& model, std::string_view line) {
     if (!rate || !seconds) return refuse("expects BYTES_PER_SECOND SECONDS, or off");
     return {true, {}, FloodRequest{*rate, *seconds}};
   }
+  if (word == "sam") {
+    const auto blank = arg.find(' ');
+    const auto socket = ParseCount(arg.substr(0, blank));
+    const std::string_view what =
+        blank == std::string_view::npos ? std::string_view() : arg.substr(blank + 1);
+    if (!socket || *socket < 1 || *socket > SamSockets::kSockets ||
+        (what != "in" && what != "out")) {
+      return refuse("expects a socket 1 to 5 and in or out");
+    }
+    auto& card = s.sams.cards[static_cast<std::size_t>(*socket - 1)];
+    if (what == "in") {
+      card = ContactCpuCard::Sam(*socket);
+    } else {
+      card.reset();
+    }
+    return {};
+  }
   return refuse("unknown control");
 }
 

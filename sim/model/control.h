@@ -25,6 +25,7 @@ namespace kdx::sim {
 //                         empties the channel
 //   latency MS            the device's answer delay
 //   sams N                SAM sockets the configuration reports
+//   sam N in | sam N out  put a fresh SAM into socket N (1 to 5) or take it out
 //   state                 the whole state in one line
 //   flood BYTES_PER_SECOND SECONDS | flood off
 //                         line noise out of turn, at that rate for that long

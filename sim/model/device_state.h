@@ -7,6 +7,7 @@
 
 #include "model/card.h"
 #include "model/rf_station.h"
+#include "model/sam_sockets.h"
 
 namespace kdx::sim {
 
@@ -45,6 +46,8 @@ struct DeviceState {
   int samSockets = 2;
   // Text the initialize reply carries as its data.
   std::string firmwareText = "KDX-846 V1.01";
+  // The SAMs in their sockets and the socket the SAM commands address.
+  SamSockets sams;
 
   // The contactless station: the activated card and the device's key store.
   RfStation rf;

@@ -14,6 +14,7 @@ Bytes ReplyText(const Command& command, const Response& response,
     text.insert(text.end(), response.data.begin(), response.data.end());
   } else {
     text.insert(text.end(), response.error.begin(), response.error.end());
+    text.insert(text.end(), response.data.begin(), response.data.end());
   }
   return text;
 }

@@ -29,6 +29,7 @@ Response Initialize(DeviceState& s, const Command& c) {
   if (p != '0' && p != '1' && p != '3' && p != '4' && p != '5' && p != '7') {
     return Response::Negative(kBadParameter);
   }
+  ReleaseCpuCards(s, true);
   s.initialized = true;
   ReleaseContacts(s);
   if (!s.cardInChannel()) return Response::Positive(s.firmwareText);
@@ -80,6 +81,7 @@ Response Move(DeviceState& s, const Command& c) {
   } else {
     s.position = target;
   }
+  ReleaseCpuCards(s, false);
   return Response::Positive();
 }
 

@@ -40,8 +40,9 @@ const char* ToolUsage() {
          "  --place WHERE a card of that kind lies in the channel at start: front, ic, rf\n"
          "  --fault MODE  off nak no-ack silent late-head truncated bad-bcc oversize garbage\n"
          "Control lines on standard input: fault MODE, stacker N, bin N[/CAP],\n"
-         "card C/L, insert, take, place WHERE, latency MS, sams N, state, flood BYTES_PER_SECOND\n"
-         "SECONDS, flood off. Each gets one line back.\n";
+         "card C/L, insert, take, place WHERE, latency MS, sams N, sam N in|out, state,\n"
+         "flood BYTES_PER_SECOND SECONDS, flood off. Each gets one line back. Contact CPU cards:\n"
+         "t0cpu, t1cpu, isocpu (refuses the EMV activation).\n";
 }
 
 std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args,

@@ -13,26 +13,20 @@
 namespace kdx::ui {
 
 // Runs one operation of a command button: the main window shows the busy
-// cursor while it runs, then brings the controls that depend on the link
-// up to date.
+// cursor while it runs and drops the input queued meanwhile.
 using OperationRunner = std::function<void(const std::function<void()>&)>;
 
 // The buttons that open a window of their own ("Command Line", "Sam Card",
-// "CPU Card"): the caution box while the link is closed. A button given its
-// window opens it while the link is open; one without is disabled while the
-// link is open, until its window exists.
+// "CPU Card"): the caution box while the link is closed, their window while
+// it is open.
 class WindowButtons {
  public:
   explicit WindowButtons(Session& session) : session_(session) {}
 
-  QPushButton* add(const QString& caption, const QString& name);
   QPushButton* add(const QString& caption, const QString& name, std::function<void()> opener);
-  // Brings every button up to date with the link.
-  void refresh();
 
  private:
   Session& session_;
-  QList<QPointer<QPushButton>> buttons_;
 };
 
 // What the main window gives each page.

@@ -50,7 +50,6 @@ ReaderMain::ReaderMain(Session& session, DeviceRecords& records, FileDialogs& fi
   tabs_.add(kRfTabs, rf->protocolTabs());
   tabs_.add(kMifareTabs, rf->mifareTabs());
   setCentralWidget(central);
-  windows_.refresh();
 }
 
 QWidget* ReaderMain::buildLeftColumn(DevicePage& device) {
@@ -114,18 +113,15 @@ void ReaderMain::runOperation(const std::function<void()>& operation) {
   }
   // Clicks and keys the operator gave the frozen window are not replayed.
   DropQueuedInput();
-  windows_.refresh();
 }
 
 void ReaderMain::openPortSetup() {
   PortSetupDialog dialog(session_, this);
   dialog.exec();
-  windows_.refresh();
 }
 
 void ReaderMain::closePort() {
   CloseLink(session_);
-  windows_.refresh();
 }
 
 void ReaderMain::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,6 @@
 #include "ui/adapters/qt_messages.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 #include "ui/widgets/modal.h"
@@ -23,9 +24,12 @@ QMessageBox::Icon ToQt(Icon icon) {
   return QMessageBox::NoIcon;
 }
 
+// A box stands over the modal window the operator is working in (a card
+// window, the console), else over the owner.
 int Run(QWidget* owner, std::string_view title, std::string_view text, Icon icon,
         QMessageBox::StandardButtons buttons) {
-  QMessageBox box(ToQt(icon), FromStd(title), FromStd(text), buttons, owner);
+  QWidget* modal = QApplication::activeModalWidget();
+  QMessageBox box(ToQt(icon), FromStd(title), FromStd(text), buttons, modal ? modal : owner);
   box.setObjectName("MessageBox");
   return ExecModal(box);
 }

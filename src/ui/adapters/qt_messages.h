@@ -7,7 +7,8 @@
 
 namespace kdx::ui {
 
-// The message service over QMessageBox: modal, owned by the given window.
+// The message service over QMessageBox: modal, over the modal window in use
+// (a card window, a dialog) or else over the given owner.
 class QtMessages final : public Messages {
  public:
   explicit QtMessages(QWidget* owner = nullptr) : owner_(owner) {}

@@ -13,6 +13,7 @@
 #include "ui/contact/at24_tab.h"
 #include "ui/contact/sle4428_tab.h"
 #include "ui/contact/sle4442_tab.h"
+#include "ui/contact/cpu_card_dialog.h"
 #include "ui/widgets/byte_grid.h"
 #include "ui/widgets/key_filter_installer.h"
 #include "ui/widgets/named.h"
@@ -91,8 +92,14 @@ IcCardPage::IcCardPage(const PageServices& services, QWidget* parent)
   auto* inner = Named(new QTabWidget, "SSTab2");
   auto* cpuSam = new QWidget;
   auto* cpuLayout = new QGridLayout(cpuSam);
-  cpuLayout->addWidget(services_.windows.add("Sam Card", "SIMRUN"), 0, 0);
-  cpuLayout->addWidget(services_.windows.add("CPU Card", "CPURUN"), 0, 1);
+  cpuLayout->addWidget(
+      services_.windows.add("Sam Card", "SIMRUN",
+                            [this] { OpenCpuCardWindow(CpuCardWindow::Sam, services_, window()); }),
+      0, 0);
+  cpuLayout->addWidget(
+      services_.windows.add("CPU Card", "CPURUN",
+                            [this] { OpenCpuCardWindow(CpuCardWindow::Cpu, services_, window()); }),
+      0, 1);
   cpuLayout->setColumnStretch(2, 1);
   cpuLayout->setRowStretch(1, 1);
   inner->addTab(cpuSam, "CPU/SAM");

@@ -1,0 +1,215 @@
+#include "contact/cpu_operations.h"
+
+#include <array>
+
+#include "contact/cpu_card.h"
+#include "link/frame.h"
+#include "link/reply_catalogue.h"
+#include "link/transaction.h"
+
+namespace kdx {
+
+namespace {
+
+// The buttons' names in the two windows.
+struct ControlNames {
+  std::string_view coldReset, warmReset, sendApdu, status, deactivate;
+};
+constexpr ControlNames kCpuNames{"CPUColdResetBtn", "CPUWarmResetBtn", "SendCmdBtn",
+                                 "CheckStatusBtn", "DownBtn"};
+constexpr ControlNames kSamNames{"SimColdReset", "SimWarmReset", "SendCmd", "CheckStatusBtn",
+                                 "Down"};
+
+constexpr std::string_view kCpuWindowName = "CPUCARD";
+constexpr std::string_view kSamWindowName = "SimCard";
+
+constexpr std::array<std::string_view, 4> kCpuApdus{"0084000008", "00A40000023F00", "00C0000018",
+                                                    "00A404000E315041592E5359532E4444463031"};
+constexpr std::array<std::string_view, 3> kSamApdus{"0084000008", "00A40000023F00",
+                                                    "00A404000E315041592E5359532E4444463031"};
+
+std::string HexText(ByteView bytes) {
+  return HexBytes(bytes, "");
+}
+
+// Checks before sending.
+
+Outgoing ColdResetCheck(CpuCardContext& c) {
+  c.view.clearResetText();
+  return Outgoing::Send({c.view.inputs().emvActivation ? kEmvActivation : kIsoActivation});
+}
+
+Outgoing ResetCheck(CpuCardContext& c) {
+  c.view.clearResetText();
+  return Outgoing::Send();
+}
+
+Outgoing ApduCheck(CpuCardContext& c) {
+  c.view.clearResponseText();
+  const ApduText apdu = ParseApduText(c.view.inputs().apduText);
+  switch (apdu.error) {
+    case ApduTextError::OddLength:
+      // Refused before the exchange begins: no CR LF either.
+      return Outgoing{false, {}, std::nullopt, std::string(kCheckData), false};
+    case ApduTextError::BadPair:
+      return Outgoing::Refuse(kCheckData);
+    case ApduTextError::None:
+      break;
+  }
+  return Outgoing::Send(apdu.bytes);
+}
+
+Outgoing ChooseSamCheck(CpuCardContext& c) {
+  c.view.clearResetText();
+  const auto socket = SamSocketCode(c.view.inputs().socketText);
+  if (!socket) return Outgoing{false, {}, std::nullopt, std::string(kChooseSamFirst), false};
+  return Outgoing::Send({*socket});
+}
+
+// Positive replies.
+
+void ShowReset(CpuCardContext& c, const CpuCardOperation& row, const Reply& reply) {
+  const ResetAnswer answer = PositiveResetAnswer(reply);
+  c.view.appendResetText(HexText(answer.atr));
+  if (answer.protocol != '0' && answer.protocol != '1') return;
+  const std::string text = std::string(row.text) + (answer.protocol == '0' ? "(T=0)" : "(T=1)");
+  c.session.messages.show(row.title, text, Icon::Information);
+}
+
+void ShowApduResponse(CpuCardContext& c, const CpuCardOperation& row, const Reply& reply) {
+  c.view.appendResponseText(HexText(reply.data()));
+  c.session.messages.show(row.title, row.text, Icon::Information);
+}
+
+void ShowCpuStatus(CpuCardContext& c, const CpuCardOperation& row, const Reply& reply) {
+  c.session.messages.show(row.title, CpuCardStatusText(reply, false), Icon::Information);
+}
+
+void ShowSamStatus(CpuCardContext& c, const CpuCardOperation& row, const Reply& reply) {
+  c.session.messages.show(row.title, CpuCardStatusText(reply, true), Icon::Information);
+}
+
+using OnPositive = void (*)(CpuCardContext&, const CpuCardOperation&, const Reply&);
+
+// The five buttons both windows have, for one twin.
+constexpr std::array<CpuCardOperation, 5> TwinRows(std::uint8_t command, std::string_view window,
+                                                   const ControlNames& names,
+                                                   std::string_view apduSuccess,
+                                                   OnPositive showStatus) {
+  return {{
+      {names.coldReset, "Cold Reset", window, command, kCpuColdResetParameter, ColdResetCheck,
+       ShowReset, "Cold Reset", "Cold Reset Success"},
+      {names.warmReset, "Warm Reset", window, command, kCpuWarmResetParameter, ResetCheck,
+       ShowReset, "Warm Reset", "Warm Reset Success"},
+      {names.sendApdu, "Send APDU", window, command, kCpuApduParameter, ApduCheck, ShowApduResponse,
+       "C-APDU", apduSuccess},
+      {names.status, "Card Status", window, command, kCpuStatusParameter, nullptr, showStatus,
+       "Card Status", ""},
+      {names.deactivate, "Deactivate", window, command, kCpuDeactivateParameter, nullptr, nullptr,
+       "Deactivate", "Deactivate Success"},
+  }};
+}
+
+const std::array<CpuCardOperation, 5> kCpuRows =
+    TwinRows(kCpuCardCommand, kCpuWindowName, kCpuNames, "Success", ShowCpuStatus);
+
+// "Choose SAM" first, then the twin's buttons.
+const std::array<CpuCardOperation, 6> kSamRows = [] {
+  const auto twin = TwinRows(kSamCardCommand, kSamWindowName, kSamNames, "\xE6\x88\x90\xE5\x8A\x9F",
+                             ShowSamStatus);
+  std::array<CpuCardOperation, 6> rows{
+      {{"SelectSamCmd", "Choose SAM", kSamWindowName, kSamCardCommand, kChooseSamParameter,
+        ChooseSamCheck, nullptr, "Choose SAM", "Choose SAM Success"}}};
+  for (std::size_t i = 0; i < twin.size(); ++i) rows[i + 1] = twin[i];
+  return rows;
+}();
+
+// Card status and deactivate check the link before their prologue.
+bool ChecksLinkFirst(const CpuCardOperation& row) {
+  return row.parameter == kCpuStatusParameter || row.parameter == kCpuDeactivateParameter;
+}
+
+// A negative reply: the resets keep the data after the error code in
+// `ResetTextBack`; the cold reset's "69" names the card's protocol itself
+// when the reply carries the protocol byte.
+void ShowNegative(CpuCardContext& c, const CpuCardOperation& row, const Reply& reply) {
+  const bool reset =
+      row.parameter == kCpuColdResetParameter || row.parameter == kCpuWarmResetParameter;
+  if (row.parameter == kCpuColdResetParameter && IsEmvRefusal(reply)) {
+    const ResetAnswer answer = EmvRefusalAnswer(reply);
+    if (answer.protocol) {
+      c.view.appendResetText(HexText(answer.atr));
+      const std::string text =
+          std::string(kEmvRefusedText) + kCrLf + (*answer.protocol == '0' ? "T=0" : "T=1");
+      c.session.messages.show("Negative response:69", text, Icon::Information);
+      return;
+    }
+  }
+  if (reset) c.view.appendResetText(HexText(NegativeReplyData(reply)));
+  ReportNegativeReply(c.session.messages, reply.at(3), reply.at(4));
+}
+
+// The transaction for the current address; the reply, whatever its kind.
+CommandOutcome Exchange(Session& session, std::uint8_t command, std::uint8_t parameter,
+                        ByteView data, Reply& reply) {
+  const auto address = ParseAddress(session.state.addressText);
+  if (!address) {
+    ShowCaution(session.messages, kCheckData);
+    return CommandOutcome::NotSent;
+  }
+  const Bytes frame = BuildCommand(*address, command, parameter, data);
+  Bytes buffer(kReplyBufferSize);
+  std::int16_t count = 0;
+  const int result = ExecuteCommand(session, frame, static_cast<int>(frame.size()), buffer, count);
+  if (result == kExchangeNoReply) return CommandOutcome::NoReply;
+  if (result != kExchangeDone) return CommandOutcome::Failed;
+  if (count <= 0) return CommandOutcome::NotSent;
+  reply.bytes.assign(buffer.begin(), buffer.begin() + count);
+  if (reply.positive()) return CommandOutcome::Positive;
+  if (reply.negative()) return CommandOutcome::Negative;
+  return CommandOutcome::Unrecognised;
+}
+
+}  // namespace
+
+std::span<const CpuCardOperation> CpuCardOperations(CpuCardWindow window) {
+  if (window == CpuCardWindow::Sam) return kSamRows;
+  return kCpuRows;
+}
+
+std::span<const std::string_view> ApduCommandList(CpuCardWindow window) {
+  if (window == CpuCardWindow::Sam) return kSamApdus;
+  return kCpuApdus;
+}
+
+const CpuCardOperation* FindCpuCardOperation(CpuCardWindow window, std::string_view control) {
+  return FindRow(CpuCardOperations(window), control);
+}
+
+CommandOutcome RunCpuCardOperation(CpuCardContext& context, const CpuCardOperation& row) {
+  Session& session = context.session;
+  if (ChecksLinkFirst(row) && !CheckLink(session)) return CommandOutcome::NotSent;
+  session.monitor.prologue();
+  const Outgoing out = row.check ? row.check(context) : Outgoing::Send();
+  if (!out.send) {
+    if (!out.refusal.empty()) ShowCaution(session.messages, out.refusal);
+    if (out.crlf) session.monitor.epilogue();
+    return CommandOutcome::NotSent;
+  }
+  Reply reply;
+  const CommandOutcome outcome =
+      Exchange(session, row.command, out.parameter.value_or(row.parameter), out.data, reply);
+  if (outcome == CommandOutcome::Positive) {
+    if (row.onPositive) {
+      row.onPositive(context, row, reply);
+    } else {
+      session.messages.show(row.title, row.text, Icon::Information);
+    }
+  } else if (outcome == CommandOutcome::Negative) {
+    ShowNegative(context, row, reply);
+  }
+  session.monitor.epilogue();
+  return outcome;
+}
+
+}  // namespace kdx
