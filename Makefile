@@ -3,7 +3,8 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 # The unit and widget tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, in a build folder of their own.
+# UndefinedBehaviorSanitizer, in a build folder of their own: unoptimised, with
+# just the line tables that the sanitizers' stack traces need (it builds faster).
 SAN_BUILD ?= build-asan
 SAN_JOBS  ?= 2
 # libFuzzer targets (clang), their working corpus and crashes; `make clean`
@@ -29,7 +30,8 @@ test: build
 	@$(MAKE) --no-print-directory test-sanitize
 
 test-sanitize: deps
-	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKDX_SANITIZE=ON >/dev/null
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+	  -DKDX_SANITIZE=ON >/dev/null
 	@cmake --build $(SAN_BUILD) -j $(SAN_JOBS) --target sanitized_tests
 	@cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L '^(unit|widgets)$$'
 

@@ -13,7 +13,6 @@
 
 #include "fuzz_input.h"
 #include "link/port_setup.h"
-#include "link/receive.h"
 #include "link_harness.h"
 
 using namespace kdx;
