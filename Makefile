@@ -2,8 +2,17 @@
 # set-up a fresh Debian 12 machine needs.
 BUILD ?= build
 JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
+# The unit and widget tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, in a build folder of their own: unoptimised, with
+# just the line tables that the sanitizers' stack traces need (it builds faster).
+SAN_BUILD ?= build-asan
+SAN_JOBS  ?= 2
+# libFuzzer targets (clang), their working corpus and crashes; `make clean`
+# leaves this folder alone so that the corpus keeps growing.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build test demo run bench clean format
+.PHONY: all deps configure build test test-sanitize fuzz demo run bench clean format
 
 all: build
 
@@ -18,6 +27,19 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-sanitize
+
+test-sanitize: deps
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+	  -DKDX_SANITIZE=ON >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(SAN_JOBS) --target sanitized_tests
+	@cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L '^(unit|widgets)$$'
+
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DKDX_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	@tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 demo: build
 	@scripts/demo $(BUILD)
@@ -32,4 +54,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) $(SAN_BUILD)

@@ -25,7 +25,10 @@ void CheckNamesAreDescriptions(QWidget& dialog) {
   }
 }
 
-SensorStates States(std::string_view twelve) {
+// Twelve states from a literal of twelve characters, NUL bytes included.
+template <std::size_t N>
+SensorStates States(const char (&twelve)[N]) {
+  static_assert(N == SensorStates().size() + 1, "twelve states");
   SensorStates s{};
   for (std::size_t i = 0; i < s.size(); ++i) s[i] = std::uint8_t(twelve[i]);
   return s;
