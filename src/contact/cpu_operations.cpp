@@ -149,27 +149,6 @@ void ShowNegative(CpuCardContext& c, const CpuCardOperation& row, const Reply& r
   ReportNegativeReply(c.session.messages, reply.at(3), reply.at(4));
 }
 
-// The transaction for the current address; the reply, whatever its kind.
-CommandOutcome Exchange(Session& session, std::uint8_t command, std::uint8_t parameter,
-                        ByteView data, Reply& reply) {
-  const auto address = ParseAddress(session.state.addressText);
-  if (!address) {
-    ShowCaution(session.messages, kCheckData);
-    return CommandOutcome::NotSent;
-  }
-  const Bytes frame = BuildCommand(*address, command, parameter, data);
-  Bytes buffer(kReplyBufferSize);
-  std::int16_t count = 0;
-  const int result = ExecuteCommand(session, frame, static_cast<int>(frame.size()), buffer, count);
-  if (result == kExchangeNoReply) return CommandOutcome::NoReply;
-  if (result != kExchangeDone) return CommandOutcome::Failed;
-  if (count <= 0) return CommandOutcome::NotSent;
-  reply.bytes.assign(buffer.begin(), buffer.begin() + count);
-  if (reply.positive()) return CommandOutcome::Positive;
-  if (reply.negative()) return CommandOutcome::Negative;
-  return CommandOutcome::Unrecognised;
-}
-
 }  // namespace
 
 std::span<const CpuCardOperation> CpuCardOperations(CpuCardWindow window) {
@@ -187,29 +166,22 @@ const CpuCardOperation* FindCpuCardOperation(CpuCardWindow window, std::string_v
 }
 
 CommandOutcome RunCpuCardOperation(CpuCardContext& context, const CpuCardOperation& row) {
-  Session& session = context.session;
-  if (ChecksLinkFirst(row) && !CheckLink(session)) return CommandOutcome::NotSent;
-  session.monitor.prologue();
-  const Outgoing out = row.check ? row.check(context) : Outgoing::Send();
-  if (!out.send) {
-    if (!out.refusal.empty()) ShowCaution(session.messages, out.refusal);
-    if (out.crlf) session.monitor.epilogue();
-    return CommandOutcome::NotSent;
-  }
-  Reply reply;
-  const CommandOutcome outcome =
-      Exchange(session, row.command, out.parameter.value_or(row.parameter), out.data, reply);
-  if (outcome == CommandOutcome::Positive) {
-    if (row.onPositive) {
-      row.onPositive(context, row, reply);
-    } else {
-      session.messages.show(row.title, row.text, Icon::Information);
-    }
-  } else if (outcome == CommandOutcome::Negative) {
-    ShowNegative(context, row, reply);
-  }
-  session.monitor.epilogue();
-  return outcome;
+  // The standard sequence, except that the reset and APDU buttons leave the
+  // link check to the transaction, and negative replies are shown here.
+  CommandHooks hooks;
+  hooks.checkLinkFirst = ChecksLinkFirst(row);
+  hooks.onNegative = [&context, &row](const Reply& reply) { ShowNegative(context, row, reply); };
+  return RunCommand(
+      context.session, row.command, row.parameter,
+      [&context, &row] { return row.check ? row.check(context) : Outgoing::Send(); },
+      [&context, &row](const Reply& reply) {
+        if (row.onPositive) {
+          row.onPositive(context, row, reply);
+        } else {
+          context.session.messages.show(row.title, row.text, Icon::Information);
+        }
+      },
+      nullptr, hooks);
 }
 
 }  // namespace kdx

@@ -18,7 +18,7 @@ bool CheckLink(Session& session) {
 }
 
 CommandOutcome Transact(Session& session, std::uint8_t command, std::uint8_t parameter,
-                        ByteView data, Reply& reply) {
+                        ByteView data, Reply& reply, bool explainNegative) {
   reply.bytes.clear();
   const auto address = ParseAddress(session.state.addressText);
   if (!address) {
@@ -35,7 +35,7 @@ CommandOutcome Transact(Session& session, std::uint8_t command, std::uint8_t par
   reply.bytes.assign(buffer.begin(), buffer.begin() + count);
   if (reply.positive()) return CommandOutcome::Positive;
   if (reply.negative()) {
-    ReportNegativeReply(session.messages, reply.at(3), reply.at(4));
+    if (explainNegative) ReportNegativeReply(session.messages, reply.at(3), reply.at(4));
     return CommandOutcome::Negative;
   }
   return CommandOutcome::Unrecognised;
@@ -43,9 +43,10 @@ CommandOutcome Transact(Session& session, std::uint8_t command, std::uint8_t par
 
 CommandOutcome RunCommand(Session& session, std::uint8_t command, std::uint8_t parameter,
                           const std::function<Outgoing()>& check,
-                          const std::function<void(const Reply&)>& onPositive, Reply* replyOut) {
+                          const std::function<void(const Reply&)>& onPositive, Reply* replyOut,
+                          const CommandHooks& hooks) {
   if (replyOut) replyOut->bytes.clear();
-  if (!CheckLink(session)) return CommandOutcome::NotSent;
+  if (hooks.checkLinkFirst && !CheckLink(session)) return CommandOutcome::NotSent;
   session.monitor.prologue();
   const Outgoing out = check ? check() : Outgoing::Send();
   if (!out.send) {
@@ -54,9 +55,10 @@ CommandOutcome RunCommand(Session& session, std::uint8_t command, std::uint8_t p
     return CommandOutcome::NotSent;
   }
   Reply reply;
-  const auto outcome =
-      Transact(session, command, out.parameter.value_or(parameter), out.data, reply);
+  const auto outcome = Transact(session, command, out.parameter.value_or(parameter), out.data,
+                                reply, !hooks.onNegative);
   if (outcome == CommandOutcome::Positive && onPositive) onPositive(reply);
+  if (outcome == CommandOutcome::Negative && hooks.onNegative) hooks.onNegative(reply);
   session.monitor.epilogue();
   if (replyOut) *replyOut = std::move(reply);
   return outcome;

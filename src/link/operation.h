@@ -63,10 +63,20 @@ struct Outgoing {
 bool CheckLink(Session& session);
 
 // Builds the command for the current address and runs the transaction; a
-// negative reply is explained by the negative-reply report. An address text
-// that is not a hex number from 0 to FF is refused before anything is sent.
+// negative reply is explained by the negative-reply report unless
+// `explainNegative` is false. An address text that is not a hex number from 0
+// to FF is refused before anything is sent.
 CommandOutcome Transact(Session& session, std::uint8_t command, std::uint8_t parameter,
-                        ByteView data, Reply& reply);
+                        ByteView data, Reply& reply, bool explainNegative = true);
+
+// Where an operation departs from the standard sequence.
+struct CommandHooks {
+  // A few operations leave the link check to ExecuteCommand, which shows the
+  // same box after the monitor prologue.
+  bool checkLinkFirst = true;
+  // A negative reply goes here instead of to the negative-reply report.
+  std::function<void(const Reply&)> onNegative;
+};
 
 // The sequence every command button follows: link check, monitor prologue,
 // the check before sending (`check` gives the data or a refusal), the
@@ -75,7 +85,7 @@ CommandOutcome Transact(Session& session, std::uint8_t command, std::uint8_t par
 CommandOutcome RunCommand(Session& session, std::uint8_t command, std::uint8_t parameter,
                           const std::function<Outgoing()>& check,
                           const std::function<void(const Reply&)>& onPositive,
-                          Reply* reply = nullptr);
+                          Reply* reply = nullptr, const CommandHooks& hooks = {});
 
 // The same for an operation whose input needs no check: `data` goes out as it is.
 CommandOutcome RunCommand(Session& session, std::uint8_t command, std::uint8_t parameter,
