@@ -6,6 +6,7 @@
 // line, as the repeat count's field and as a whole script.
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "console/command_line.h"
 #include "console/console_run.h"
@@ -80,12 +81,15 @@ void CheckRepeatCount(std::string_view text) {
   KDX_FUZZ_CHECK(ParseRepeatCount(" " + written + ".75 ") == count);
 }
 
-std::size_t NonEmptyLines(std::string_view text) {
-  std::size_t count = 0;
-  const std::size_t lines = ScriptLineCount(text);
-  for (std::size_t i = 0; i < lines; ++i)
-    count += ReadTextLine(text, static_cast<std::int32_t>(i)).empty() ? 0 : 1;
-  return count;
+// The script's non-empty lines, as ReadTextLine reads them one by one.
+std::vector<std::string> NonEmptyLines(std::string_view text) {
+  std::vector<std::string> lines;
+  const std::size_t count = ScriptLineCount(text);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string line = ReadTextLine(text, static_cast<std::int32_t>(i));
+    if (!line.empty()) lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 void CheckScript(std::string_view script) {
@@ -94,7 +98,10 @@ void CheckScript(std::string_view script) {
   // lines dropped, and tidying again changes nothing.
   KDX_FUZZ_CHECK(tidy.find("\r\n\r\n") == tidy.npos);
   KDX_FUZZ_CHECK(!tidy.starts_with("\r\n") && !tidy.ends_with("\r\n"));
-  KDX_FUZZ_CHECK(ScriptLineCount(tidy) == NonEmptyLines(script));
+  const std::vector<std::string> lines = NonEmptyLines(script);
+  KDX_FUZZ_CHECK(ScriptLineCount(tidy) == lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    KDX_FUZZ_CHECK(ReadTextLine(tidy, static_cast<std::int32_t>(i)) == lines[i]);
   KDX_FUZZ_CHECK(ScriptLineCount(tidy) <= ScriptLineCount(script));
   KDX_FUZZ_CHECK(TidyScript(tidy) == tidy);
   KDX_FUZZ_CHECK(tidy.size() <= script.size() + ScriptLineCount(script));
