@@ -1,5 +1,7 @@
 #include "console/console_run.h"
 
+#include <algorithm>
+
 #include "console/command_line.h"
 #include "link/conversions.h"
 #include "link/frame.h"
@@ -116,15 +118,20 @@ void RunPasses(ConsoleContext& c, std::uint8_t first) {
 }  // namespace
 
 std::string TidyScript(std::string_view text) {
+  // One pass over the lines, each ended by CR LF, a bare CR or a bare LF as
+  // ReadTextLine reads them: reading line by line from the start would take
+  // time growing with the square of the script's size before a long script
+  // is even refused.
   std::string out;
-  for (std::int32_t i = 0;; ++i) {
-    // ReadTextLine gives "" past the end and for empty lines alike, so the
-    // lines are counted first.
-    if (static_cast<std::size_t>(i) >= ScriptLineCount(text)) break;
-    const std::string line = ReadTextLine(text, i);
-    if (line.empty()) continue;
-    if (!out.empty()) out += kCrLf;
-    out += line;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+    if (end > pos) {
+      if (!out.empty()) out += kCrLf;
+      out.append(text.substr(pos, end - pos));
+    }
+    const bool crLf = end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n';
+    pos = end + (crLf ? 2 : 1);
   }
   return out;
 }

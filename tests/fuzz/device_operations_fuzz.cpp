@@ -8,6 +8,7 @@
 //   flags bit 0  "Record Data" is checked
 #include <algorithm>
 
+#include "device/card_type.h"
 #include "device_fakes.h"
 #include "fuzz_input.h"
 
@@ -36,6 +37,42 @@ void CheckBox(const test::RecordingMessages::Box& box, const DeviceOperation& ro
                  (box.title.starts_with("Negative response:") && box.title.size() == 20));
 }
 
+// A card type box after a positive reply: the row's text, CR LF and the
+// meaning of a type code, with that meaning's tabs brought to the front
+// (none for the unknown types).
+void CheckCardType(const test::DeviceHarness& h, const DeviceOperation& row, std::size_t tabs) {
+  KDX_FUZZ_CHECK(h.messages.boxes.size() == 1);
+  const std::string& text = h.messages.boxes[0].text;
+  const std::string head = std::string(row.text) + "\r\n";
+  KDX_FUZZ_CHECK(text.starts_with(head));
+  const std::string_view shown = std::string_view(text).substr(head.size());
+  const auto meaning = [&](std::string_view code) {
+    return row.parameter == kRfCardTypeParameter ? RfCardType(code) : IcCardType(code);
+  };
+  std::vector<TabStop> expected;
+  bool known = shown == "Unknow Error";
+  for (int code = 0; code < 100 && !known; ++code) {
+    const char digits[] = {static_cast<char>('0' + code / 10), static_cast<char>('0' + code % 10)};
+    const CardTypeMeaning m = meaning(std::string_view(digits, 2));
+    if (m.text == shown) {
+      known = true;
+      expected = m.tabs;
+    }
+  }
+  KDX_FUZZ_CHECK(known);
+  KDX_FUZZ_CHECK(h.view.tabs.size() == tabs + (expected.empty() ? 0 : 1));
+  if (!expected.empty()) KDX_FUZZ_CHECK(h.view.tabs.back() == expected);
+}
+
+// The type code of any reply: at most two characters, no blank at either end.
+void CheckCardTypeCode(const std::vector<Delivery>& deliveries) {
+  for (const auto& d : deliveries) {
+    const std::string code = CardTypeCode(Reply{d.bytes});
+    KDX_FUZZ_CHECK(code.size() <= 2);
+    KDX_FUZZ_CHECK(code.empty() || (code.front() != ' ' && code.back() != ' '));
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -46,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t flags = in.byte();
   const auto deliveries = ReadDeliveries(in);
   h.monitor.setRecord((flags & 1) != 0);
+  CheckCardTypeCode(deliveries);
   h.line.onWrite = [&](int, const Bytes& bytes) {
     if (bytes.empty() || bytes[0] != kStx) return;  // the host's ACK or EOT
     std::int64_t at = 0;
@@ -57,6 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int dialogs = h.view.dialogsShown();
     const std::int64_t start = h.clock.nowMs();
     const std::size_t writes = h.line.writes().size();
+    const std::size_t tabs = h.view.tabs.size();
     const CommandOutcome outcome = RunDeviceOperation(h.context, row);
 
     // One exchange at most, within its time limits.
@@ -72,6 +111,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            !IsInitializeCode(h.view.choice);
     if (!withdrawn) KDX_FUZZ_CHECK(h.monitor.text().ends_with("\r\n"));
 
+    const bool cardType =
+        row.command == kCardTypeCommand &&
+        (row.parameter == kRfCardTypeParameter || row.parameter == kIcCardTypeParameter);
+    if (cardType && outcome == CommandOutcome::Positive)
+      CheckCardType(h, row, tabs);
+    else
+      KDX_FUZZ_CHECK(h.view.tabs.size() == tabs);
     if (row.control == "IRTenKaReadCMD") {
       // Emptied before sending; afterwards at most three digits.
       KDX_FUZZ_CHECK(h.view.counter.size() <= 3 && IsDigits(h.view.counter));

@@ -98,3 +98,71 @@ seed reply_texts status $(asc 210)
 seed reply_texts negative $(asc B0)
 seed reply_texts latin1 80 FF 20 41
 seed reply_texts hex $(asc 'F2 00 03')
+
+# device_operations, card type detection: the RF and IC type codes.
+ops card-type-s50 50 50 31 $(asc 00010)
+ops card-type-sle4442 50 50 30 $(asc 00020)
+ops card-type-24c64 50 50 30 $(asc 00036)
+ops card-type-unknown 50 50 30 $(asc '000 1')
+
+# console_syntax: the address, then the text (a command line, a repeat
+# count and a script at once).
+seed console_syntax c04 00 $(asc C04)
+seed console_syntax dollar-and-blank 00 $(asc 'C14$00 01')
+seed console_syntax letters-as-digits 00 $(asc '$1Z$ff')
+seed console_syntax pair-above-ff 00 $(asc 'C04$GG')
+seed console_syntax repeat-count 00 $(asc ' 2.9 ')
+seed console_syntax script 00 $(asc C10) 0D 0A 0D 0A $(asc '  ') 0D 0A $(asc C11) 0A 0D 0A
+seed console_syntax long-line 00 $(printf '41 %.0s' $(seq 1020))
+
+# console_transaction: flags, port failure, length offset, list entries
+# (four per unit), the command line, deliveries.
+line() { local s=$1; printf '%02X %s' ${#s} "$(asc "$s")"; }
+seed console_transaction positive 00 00 00 00 $(line C10) $(delivery 10 06) $(delivery 10 $P10000)
+seed console_transaction negative 00 00 00 00 $(line 'C10$41') $(delivery 10 06) \
+  $(delivery 10 $NEGATIVE)
+seed console_transaction silent 00 00 00 00 $(line C10)
+seed console_transaction nak 00 00 00 00 $(line C10) $(delivery 10 15)
+seed console_transaction no-head 00 00 00 00 $(line C10) $(delivery 10 06) $(delivery 12000 06)
+seed console_transaction rest-missing 00 00 00 00 $(line C10) $(delivery 10 06) \
+  $(delivery 10 F2 00 00 06 50 31 30)
+seed console_transaction stop 02 00 00 00 $(line C10)
+seed console_transaction cancel 04 00 00 00 $(line C10) $(delivery 10 06)
+seed console_transaction full-lists 00 00 00 7E $(line C10) $(delivery 10 06) $(delivery 10 $P10000)
+seed console_transaction short-length 00 00 FD 00 $(line C10) $(delivery 10 06) \
+  $(delivery 10 $P10000)
+seed console_transaction long-data 00 00 00 00 $(line "C10$(printf '%.0sA' $(seq 40))") \
+  $(delivery 10 06) $(delivery 10 $(frame $(asc P10000) $(printf '%02X ' $(seq 0 39))))
+
+# rf_replies: flags, input fields set (number, text), deliveries.
+field() { local n=$1 s=$2; printf '%02X %s' "$n" "$(line "$s")"; }
+rf() { local name=$1 fields=$2; shift 2; seed rf_replies "$name" 01 $fields $(delivery 10 06) \
+  $(delivery 10 $(frame 50 60 "$@")); }
+rf activate-type-a 00 30 30 30 30 41 04 00 04 01 02 03 0A 20 05 78 80
+rf activate-type-b 00 30 30 30 30 42 50 12 34 56 78
+rf activate-ultralight 00 30 30 30 30 4D 00 44 07 04 0A 22 33 44 55 66
+rf status 00 32 30 30 30 $(asc 10)
+rf block "01 $(field 9 01)" 33 30 30 30 05 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 90 00
+rf page 00 33 30 30 30 01 02 03 04 05 06 07 08 90 00
+rf value 00 33 30 30 30 10 27 00 00 90 00
+rf error 00 33 30 30 30 6F 00
+rf apdu "02 $(field 34 0084000008) $(field 35 00A4)" 35 30 30 30 01 02 03 04 90 00
+seed rf_replies negative 01 00 $(delivery 10 06) $(delivery 10 $(frame 4E 60 33 30 31))
+seed rf_replies trailer 01 03 $(field 9 03) $(field 11 00) $(field 12 '') $(delivery 10 06) \
+  $(delivery 10 $(frame 50 60 33 30 30 30 90 00))
+
+# contact_replies: input fields set (number, text), deliveries.
+contact() { local name=$1 fields=$2; shift 2; seed contact_replies "$name" $fields \
+  $(delivery 10 06) $(delivery 10 $(frame "$@")); }
+contact sle4442-activate 00 $(asc PS0000) A2 13 10 91
+contact sle-status 00 $(asc PS20001)
+contact read-grid "01 $(field 1 03)" $(asc PS3000) 11 22 33 90 00
+contact status-6b00 00 $(asc PS3000) 6B 00
+contact no-status-word 00 $(asc PS3000) 90
+contact long-read 00 $(asc PS3000) $(printf '%02X ' $(seq 0 129)) 90 00
+contact 24c64-activate 00 $(asc PT00007)
+contact cpu-cold-reset 00 $(asc PQ00000) 3B 02 14 50
+contact cpu-apdu "01 $(field 14 00C0000018)" $(asc PQ90000) 6F 00 90 00
+contact sam-status "01 $(field 17 'SAM 2')" $(asc PR200010)
+contact emv-refusal 00 $(asc NQ069) 3B 02 14 50 31
+contact write-grid "02 $(field 1 02) $(field 18 AB)" $(asc PS3000) 90 00

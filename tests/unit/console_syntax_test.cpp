@@ -115,6 +115,10 @@ class ConsoleSyntaxTest : public QObject {
                              << "C10\r\nC11" << 2;
     QTest::newRow("nothing") << "\r\n\r\n"
                              << "" << 0;
+    QTest::newRow("bare CR") << "C10\rC11\r\r"
+                             << "C10\r\nC11" << 2;
+    QTest::newRow("CR before CR LF") << "\rC10\r\r\nC11"
+                                     << "C10\r\nC11" << 2;
   }
   void tidy() {
     QFETCH(QString, script);
@@ -123,6 +127,19 @@ class ConsoleSyntaxTest : public QObject {
     const std::string tidied = TidyScript(script.toStdString());
     QCOMPARE(QString::fromStdString(tidied), tidy);
     QCOMPARE(static_cast<int>(ScriptLineCount(tidied)), lines);
+  }
+
+  // A script file of a megabyte is tidied (and then refused for its length)
+  // at once: line by line from the start it took hours.
+  void tidyLongScript() {
+    std::string script;
+    for (int i = 0; i < 200000; ++i) script += "C10\r\n\r\n\n";
+    QElapsedTimer timer;
+    timer.start();
+    const std::string tidied = TidyScript(script);
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(ScriptLineCount(tidied), std::size_t(200000));
+    QCOMPARE(tidied.size(), std::size_t(200000 * 5 - 2));
   }
 
   void timeStamp_data() {
