@@ -66,13 +66,17 @@ Bytes ReceivedBy(const Setup& s, std::int64_t t) {
 }
 
 // The verdict on those bytes, worked out from the frame layout alone: ACK,
-// the head, then the rest, whose last byte must be the XOR of every byte
-// from the head on; a reply text that starts with "P" or "N" is a unit.
+// the head, then the rest as long as the head's length field says (bytes
+// after it are not part of the reply), whose last byte must be the XOR of
+// every byte from the head on; a reply text that starts with "P" or "N" is a
+// unit.
 std::string Verdict(const Bytes& got) {
   if (got.size() < 7 || got[0] != kAck) return "?";
+  const std::size_t end = 5 + std::size_t{got[3]} * 256 + got[4] + 2;
+  if (got.size() < end) return "?";
   std::uint8_t bcc = 0;
-  for (std::size_t i = 1; i + 1 < got.size(); ++i) bcc ^= got[i];
-  if (bcc != got.back()) return "ERROR";
+  for (std::size_t i = 1; i + 1 < end; ++i) bcc ^= got[i];
+  if (bcc != got[end - 1]) return "ERROR";
   return got[5] == 'P' || got[5] == 'N' ? "OK" : "";
 }
 

@@ -83,6 +83,11 @@ class PortSetupTest : public QObject {
     QTest::newRow("other marker opens") << "COM1"
                                         << "9600 bits/s" << ReplyFrame("X10000") << 6 << true << ""
                                         << "";
+    Bytes stray = positive;  // bytes after the frame are not part of the reply
+    stray.insert(stray.end(), {0x03, 0x7E});
+    QTest::newRow("stray bytes after the reply") << "COM1"
+                                                 << "9600 bits/s" << stray << 6 << true << ""
+                                                 << "";
     QTest::newRow("wrong check byte")
         << "COM1"
         << "9600 bits/s" << WithWrongCheckByte(positive) << 6 << false << "Unit not detected"
