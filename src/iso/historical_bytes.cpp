@@ -1,10 +1,13 @@
 #include "iso/historical_bytes.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace kdx {
 
 namespace {
+
+constexpr std::size_t kShownBytes = 16;
 
 std::string_view CompactTagName(std::uint8_t tag) {
   switch (tag) {
@@ -71,7 +74,11 @@ void AppendHistoricalBytes(ByteView bytes, DecodedLines& lines) {
     lines.push_back("historical bytes: none");
     return;
   }
-  lines.push_back("historical bytes: " + ShortHex(bytes) + " \"" + PrintableText(bytes) + "\"");
+  // As text too, for the many cards that name themselves there; as long as
+  // the hex shown.
+  const ByteView shown = bytes.first(std::min<std::size_t>(bytes.size(), kShownBytes));
+  lines.push_back("historical bytes: " + ShortHex(bytes, kShownBytes) + " \"" +
+                  PrintableText(shown) + "\"");
   const std::uint8_t category = bytes[0];
   const ByteView rest = bytes.subspan(1);
   const std::string field = "category " + HexByte(category) + ": ";
