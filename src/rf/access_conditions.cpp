@@ -9,17 +9,18 @@ namespace {
 constexpr std::size_t kAccessOffset = 6;
 constexpr std::size_t kUserByte = 9;
 
-// Who may do something: nobody, key A, key B, either.
+// Who may do something: nobody, key A, key B, either (the datasheet's
+// "never", "key A", "key B", "key A|B", written short).
 enum Who : std::uint8_t { Never, KeyA, KeyB, Either };
 
 std::string_view WhoText(Who who) {
   switch (who) {
     case KeyA:
-      return "key A";
+      return "A";
     case KeyB:
-      return "key B";
+      return "B";
     case Either:
-      return "key A|B";
+      return "A|B";
     case Never:
       break;
   }
@@ -71,9 +72,9 @@ std::string DataLine(std::uint8_t c) {
 
 std::string TrailerLine(std::uint8_t c) {
   const Who* r = kTrailerRights[c];
-  return "key A read " + std::string(WhoText(r[0])) + ", write " + std::string(WhoText(r[1])) +
-         "; access bits read " + std::string(WhoText(r[2])) + ", write " +
-         std::string(WhoText(r[3])) + "; key B read " + std::string(WhoText(r[4])) + ", write " +
+  return "key A: read " + std::string(WhoText(r[0])) + ", write " + std::string(WhoText(r[1])) +
+         "; access bits: read " + std::string(WhoText(r[2])) + ", write " +
+         std::string(WhoText(r[3])) + "; key B: read " + std::string(WhoText(r[4])) + ", write " +
          std::string(WhoText(r[5]));
 }
 
@@ -119,7 +120,7 @@ DecodedLines DecodeAccessConditions(ByteView trailer, bool sixteenBlocks) {
                     "the inverted bits do not match, the card refuses every access to this sector");
     return lines;
   }
-  lines.push_back(field + "inverted bits match");
+  lines.push_back(field + "inverted bits match (A, B: with key A, key B)");
   for (int g = 0; g < 3; ++g) {
     const std::uint8_t c = (*bits)[static_cast<std::size_t>(g)];
     lines.push_back(GroupName(g, sixteenBlocks) + " (" + Bits(c) + "): " + DataLine(c));

@@ -24,12 +24,12 @@ Bytes Trailer(std::string_view access) {
 }
 
 const std::string kTransportTrailer =
-    "trailer (001): key A read never, write key A; access bits read key A, write key A; key B "
-    "read key A, write key A";
+    "trailer (001): key A: read never, write A; access bits: read A, write A; key B: read A, "
+    "write A";
 const std::string kAllByEither =
-    "read key A|B, write key A|B, increment key A|B, decrement/transfer/restore key A|B";
+    "read A|B, write A|B, increment A|B, decrement/transfer/restore A|B";
 
-const Lines kTransport{"access bytes FF 07 80: inverted bits match",
+const Lines kTransport{"access bytes FF 07 80: inverted bits match (A, B: with key A, key B)",
                        "block 0 (000): " + kAllByEither,
                        "block 1 (000): " + kAllByEither,
                        "block 2 (000): " + kAllByEither,
@@ -60,23 +60,23 @@ class AccessConditionsTest : public QObject {
     QTest::addColumn<QString>("line");
     QTest::newRow("000") << "FF 07 80" << QString::fromStdString("block 1 (000): " + kAllByEither);
     QTest::newRow("001") << "FF 00 F0"
-                         << "block 1 (001): read key A|B, write never, increment never, "
-                            "decrement/transfer/restore key A|B";
+                         << "block 1 (001): read A|B, write never, increment never, "
+                            "decrement/transfer/restore A|B";
     QTest::newRow("010") << "8F 07 87"
-                         << "block 1 (010): read key A|B, write never, increment never, "
+                         << "block 1 (010): read A|B, write never, increment never, "
                             "decrement/transfer/restore never";
     QTest::newRow("011") << "8F 00 F7"
-                         << "block 1 (011): read key B, write key B, increment never, "
+                         << "block 1 (011): read B, write B, increment never, "
                             "decrement/transfer/restore never";
     QTest::newRow("100") << "F8 77 80"
-                         << "block 1 (100): read key A|B, write key B, increment never, "
+                         << "block 1 (100): read A|B, write B, increment never, "
                             "decrement/transfer/restore never";
     QTest::newRow("101") << "F8 70 F0"
-                         << "block 1 (101): read key B, write never, increment never, "
+                         << "block 1 (101): read B, write never, increment never, "
                             "decrement/transfer/restore never";
     QTest::newRow("110") << "88 77 87"
-                         << "block 1 (110): read key A|B, write key B, increment key B, "
-                            "decrement/transfer/restore key A|B";
+                         << "block 1 (110): read A|B, write B, increment B, "
+                            "decrement/transfer/restore A|B";
     QTest::newRow("111") << "88 70 F7"
                          << "block 1 (111): read never, write never, increment never, "
                             "decrement/transfer/restore never";
@@ -99,33 +99,33 @@ class AccessConditionsTest : public QObject {
     QTest::addColumn<QString>("line");
     QTest::addColumn<bool>("keyBReadable");
     QTest::newRow("000") << "FF 0F 00"
-                         << "trailer (000): key A read never, write key A; access bits read key "
-                            "A, write never; key B read key A, write key A"
+                         << "trailer (000): key A: read never, write A; access bits: read "
+                            "A, write never; key B: read A, write A"
                          << true;
     QTest::newRow("001") << "FF 07 80" << QString::fromStdString(kTransportTrailer) << true;
     QTest::newRow("010") << "7F 0F 08"
-                         << "trailer (010): key A read never, write never; access bits read key "
-                            "A, write never; key B read key A, write never"
+                         << "trailer (010): key A: read never, write never; access bits: read "
+                            "A, write never; key B: read A, write never"
                          << true;
     QTest::newRow("011") << "7F 07 88"
-                         << "trailer (011): key A read never, write key B; access bits read key "
-                            "A|B, write key B; key B read never, write key B"
+                         << "trailer (011): key A: read never, write B; access bits: read "
+                            "A|B, write B; key B: read never, write B"
                          << false;
     QTest::newRow("100") << "F7 8F 00"
-                         << "trailer (100): key A read never, write key B; access bits read key "
-                            "A|B, write never; key B read never, write key B"
+                         << "trailer (100): key A: read never, write B; access bits: read "
+                            "A|B, write never; key B: read never, write B"
                          << false;
     QTest::newRow("101") << "F7 87 80"
-                         << "trailer (101): key A read never, write never; access bits read key "
-                            "A|B, write key B; key B read never, write never"
+                         << "trailer (101): key A: read never, write never; access bits: read "
+                            "A|B, write B; key B: read never, write never"
                          << false;
     QTest::newRow("110") << "77 8F 08"
-                         << "trailer (110): key A read never, write never; access bits read key "
-                            "A|B, write never; key B read never, write never"
+                         << "trailer (110): key A: read never, write never; access bits: read "
+                            "A|B, write never; key B: read never, write never"
                          << false;
     QTest::newRow("111") << "77 87 88"
-                         << "trailer (111): key A read never, write never; access bits read key "
-                            "A|B, write never; key B read never, write never"
+                         << "trailer (111): key A: read never, write never; access bits: read "
+                            "A|B, write never; key B: read never, write never"
                          << false;
   }
   void trailers() {
@@ -142,15 +142,15 @@ class AccessConditionsTest : public QObject {
   // groups of five blocks.
   void blocksApart() {
     const Lines lines = DecodeAccessConditions(Trailer("6A 55 A9"), true);
-    QCOMPARE(lines, (Lines{"access bytes 6A 55 A9: inverted bits match",
-                           "blocks 0-4 (110): read key A|B, write key B, increment key B, "
-                           "decrement/transfer/restore key A|B",
-                           "blocks 5-9 (001): read key A|B, write never, increment never, "
-                           "decrement/transfer/restore key A|B",
-                           "blocks 10-14 (100): read key A|B, write key B, increment never, "
+    QCOMPARE(lines, (Lines{"access bytes 6A 55 A9: inverted bits match (A, B: with key A, key B)",
+                           "blocks 0-4 (110): read A|B, write B, increment B, "
+                           "decrement/transfer/restore A|B",
+                           "blocks 5-9 (001): read A|B, write never, increment never, "
+                           "decrement/transfer/restore A|B",
+                           "blocks 10-14 (100): read A|B, write B, increment never, "
                            "decrement/transfer/restore never",
-                           "trailer (011): key A read never, write key B; access bits read key "
-                           "A|B, write key B; key B read never, write key B",
+                           "trailer (011): key A: read never, write B; access bits: read "
+                           "A|B, write B; key B: read never, write B",
                            "byte 9 69: user data"}));
   }
 

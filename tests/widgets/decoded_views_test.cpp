@@ -199,9 +199,10 @@ class DecodedViewsTest : public QObject {
     QCOMPARE(grid->cellText(6) + grid->cellText(7) + grid->cellText(8), QString("FF0780"));
     const QStringList lines = Lines(view);
     QCOMPARE(lines.size(), 7);
-    QCOMPARE(lines[0], QString("access bytes FF 07 80: inverted bits match"));
-    QCOMPARE(lines[4], QString("trailer (001): key A read never, write key A; access bits read "
-                               "key A, write key A; key B read key A, write key A"));
+    QCOMPARE(lines[0],
+             QString("access bytes FF 07 80: inverted bits match (A, B: with key A, key B)"));
+    QCOMPARE(lines[4], QString("trailer (001): key A: read never, write A; access bits: read "
+                               "A, write A; key B: read A, write A"));
     w.find<QComboBox>("BlockNumberCombo")->setCurrentText("01");
     w.click("RFreadBtn");
     QCOMPARE(Lines(view), QStringList{});

@@ -109,7 +109,7 @@ CpuCardDialog::CpuCardDialog(CpuCardWindow window, const PageServices& services,
   layout->addWidget(reset_);
   // What the ATR says, refreshed from the box's own text whenever a reset
   // fills it (or a reset, "Choose SAM" or a refusal clears it).
-  resetDetails_ = DecodedView("ResetTextBackDetails", 6);
+  resetDetails_ = DecodedView("ResetTextBackDetails", 8);
   ExplainBytes(reset_, resetDetails_, DecodeAtr);
   layout->addWidget(resetDetails_);
 

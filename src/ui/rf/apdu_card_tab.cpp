@@ -24,7 +24,7 @@ ApduCardTab::ApduCardTab(const ApduCardTabNames& names, const Decoder& decode,
   layout->addWidget(new QLabel("ATR Information"), row, 0);
   layout->addWidget(answer, row++, 1);
   // Follows the answer box, which only the activation fills and clears.
-  answerDetails = DecodedView(names.answerDetails, 5);
+  answerDetails = DecodedView(names.answerDetails, 8);
   ExplainBytes(answer, answerDetails, decode);
   layout->addWidget(answerDetails, row++, 1);
 

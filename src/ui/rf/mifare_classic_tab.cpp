@@ -58,7 +58,7 @@ MifareClassicTab::MifareClassicTab(const RfButtonMaker& button, QWidget* parent)
   blockLayout->addWidget(button("RFreadBtn"), 0, 4);
   blockLayout->addWidget(button("RFwriteBtn"), 0, 5);
   blockLayout->addWidget(blockGrid, 1, 0, 1, 7);
-  accessConditions = DecodedView("SRFTextLISTAccess", 4);
+  accessConditions = DecodedView("SRFTextLISTAccess", 7);
   blockLayout->addWidget(accessConditions, 2, 0, 1, 7);
   blockLayout->setColumnStretch(6, 1);
   layout->addWidget(blockFrame);

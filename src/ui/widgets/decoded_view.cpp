@@ -35,7 +35,8 @@ QPlainTextEdit* DecodedView(const char* name, int lines) {
   auto* view = Named(new QPlainTextEdit, name);
   view->setReadOnly(true);
   view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  view->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Long lines wrap at blanks rather than hide behind a scroll bar.
+  view->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   const int lineHeight = view->fontMetrics().lineSpacing();
   view->setFixedHeight(lineHeight * lines + 2 * view->frameWidth() + 8);
   return view;
