@@ -1,6 +1,7 @@
 // Sector keys and block read and write.
 #include <algorithm>
 
+#include "rf/access_conditions.h"
 #include "rf/mifare_exchange.h"
 #include "rf/mifare_operations.h"
 
@@ -14,6 +15,9 @@ namespace {
 
 constexpr int kKeyLength = 6;
 constexpr int kBlockLength = 16;
+constexpr std::size_t kAccessBytes = 6;
+// Sectors from 32 on hold sixteen blocks (an S70's upper 2 KB).
+constexpr std::uint8_t kFirstLargeSector = 32;
 
 // Key type and sector, and for the instructions that carry it the key.
 Outgoing KeyRequest(RfContext& context, std::uint8_t instruction, bool withKey, bool keyTypeSent) {
@@ -76,21 +80,39 @@ Outgoing WriteBlockRequest(RfContext& context) {
   const auto data = StrictGridBytes(in.blockCells, 0, kBlockLength * choice->count);
   if (!data) return Outgoing::Refuse(kFillCellsFirst, false);
   if (choice->sector == 0 && choice->block == 0) return Outgoing::Refuse(kWriteProhibited, false);
-  if (choice->block == TrailerBlock(choice->sector) &&
-      !context.session.messages.askOkCancel(kCaution, kModifyTrailer, Icon::Question)) {
-    return Outgoing::Withdraw();
+  if (choice->block == TrailerBlock(choice->sector)) {
+    // Access bits without their inverted copy lock the sector for good:
+    // that question comes before the usual one.
+    Messages& messages = context.session.messages;
+    const ByteView access = ByteView(*data).subspan(kAccessBytes, 3);
+    if (!AccessBytesConsistent(access) &&
+        !messages.askOkCancel(kCaution, kInconsistentAccessBits, Icon::Exclamation)) {
+      return Outgoing::Withdraw();
+    }
+    if (!messages.askOkCancel(kCaution, kModifyTrailer, Icon::Question)) {
+      return Outgoing::Withdraw();
+    }
   }
   return Outgoing::Send(MifareInstruction(kWriteBlockInstruction, choice->sector, choice->block,
                                           choice->count, *data));
 }
 
 // A successful read fills the grid with the first 16 bytes of the data, or
-// with as many as came before the status word.
+// with as many as came before the status word. When the block read is the
+// sector trailer its access conditions are shown beside the grid; any other
+// block clears them, since the grid then no longer holds a trailer.
 void ShowBlockRead(RfContext& context, const RfOperation& row, const Reply& reply) {
   if (StatusText(reply) == kStatusSuccess) {
     const ByteView data = DataBeforeStatus(reply);
-    WriteGridBytes(context.view.blockGrid(),
-                   data.first(std::min<std::size_t>(data.size(), kBlockLength)));
+    const ByteView block = data.first(std::min<std::size_t>(data.size(), kBlockLength));
+    WriteGridBytes(context.view.blockGrid(), block);
+    const auto choice = ChosenBlocks(context.view.inputs());
+    if (choice && choice->block == TrailerBlock(choice->sector)) {
+      context.view.showAccessConditions(
+          DecodeAccessConditions(block, choice->sector >= kFirstLargeSector));
+    } else {
+      context.view.showAccessConditions({});
+    }
   }
   ShowMifareResult(context, row, reply);
 }

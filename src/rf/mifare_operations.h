@@ -28,6 +28,12 @@ inline constexpr std::string_view kVendorPages =
     "The block is the vendor code area, the block is not written";
 inline constexpr std::string_view kModifyTrailer =
     "Are you sure to modify\r\nthe password of present sector and control key memory area?";
+// Asked before kModifyTrailer when the access bytes to be written (cells 6
+// to 8) do not hold a matching inverted copy.
+inline constexpr std::string_view kInconsistentAccessBits =
+    "The access bits in bytes 6 to 8 do not match their inverted copy.\r\n"
+    "The card would refuse every further access to this sector: it would be "
+    "unusable for good.\r\nWrite them anyway?";
 
 // Sector keys: D0h (store in EEPROM), 20h (check), D5h (change, always
 // with key type 00h) with the six key cells; 21h (load from EEPROM) without.
@@ -36,7 +42,9 @@ Outgoing LoadKeyRequest(RfContext& context);
 Outgoing CheckKeyRequest(RfContext& context);
 Outgoing ChangeKeyRequest(RfContext& context);
 
-// Block read (B0h) and write (D1h) of SRFTextLIST.
+// Block read (B0h) and write (D1h) of SRFTextLIST. A read of a sector
+// trailer also shows its access conditions; a write of a trailer whose
+// access bytes are inconsistent asks kInconsistentAccessBits first.
 Outgoing ReadBlockRequest(RfContext& context);
 Outgoing WriteBlockRequest(RfContext& context);
 void ShowBlockRead(RfContext& context, const RfOperation& row, const Reply& reply);

@@ -6,6 +6,7 @@
 
 #include "device/tab_stop.h"
 #include "input/cell_grid.h"
+#include "iso/decoded_lines.h"
 #include "link/operation.h"
 #include "rf/cell_texts.h"
 
@@ -57,6 +58,9 @@ class RfView {
   virtual void setPurseValue(std::string_view text) = 0;
   // The response box of an APDU tab (TypeARAPDUText, TypeBRAPDUText).
   virtual void setApduResponse(ApduTab tab, std::string_view text) = 0;
+  // The access conditions of the sector trailer a read has put into
+  // SRFTextLIST, shown beside the grid; none after a read of another block.
+  virtual void showAccessConditions(const DecodedLines& lines) = 0;
 };
 
 // What every contactless operation works on.

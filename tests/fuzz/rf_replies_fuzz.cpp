@@ -69,6 +69,11 @@ struct FuzzRfView final : RfView {
     ++responseWrites;
     KDX_FUZZ_CHECK(IsHexText(text));
   }
+  void showAccessConditions(const DecodedLines& lines) override {
+    // A trailer's conditions: a heading and at most six more lines.
+    KDX_FUZZ_CHECK(lines.size() <= 7);
+    for (const std::string& line : lines) KDX_FUZZ_CHECK(IsUtf8(line));
+  }
 };
 
 // Sets input field `field` (taken modulo the field count) to `text`.

@@ -166,3 +166,20 @@ contact cpu-apdu "01 $(field 14 00C0000018)" $(asc PQ90000) 6F 00 90 00
 contact sam-status "01 $(field 17 'SAM 2')" $(asc PR200010)
 contact emv-refusal 00 $(asc NQ069) 3B 02 14 50 31
 contact write-grid "02 $(field 1 02) $(field 18 AB)" $(asc PS3000) 90 00
+
+# decoders: the bytes themselves (answers to reset, to select, to request B,
+# sector trailers; the last two bytes as a status word).
+seed decoders atr-t0 3B 02 14 50
+seed decoders atr-t1 3B FA 13 00 00 81 31 FE 45 4A 43 4F 50 34 31 56 32 32 31 96
+seed decoders atr-inverse 3F 96 18 81 31 FE 45 49 53 4F 2D 54 31 98
+seed decoders atr-global 3B 80 80 1F 07 18
+seed decoders atr-compact-tlv 3B 8C 80 01 80 31 80 65 B0 83 11 C0 A9 82 90 00 00
+seed decoders atr-category-00 3B 66 00 00 00 31 C0 05 90 00
+seed decoders atr-waiting-time 3B D0 66 FF 40 0A
+seed decoders ats 06 75 77 81 02 80
+seed decoders ats-crc 08 28 00 4A 43 4F 50 76 AB CD
+seed decoders atqb 50 3B 4C 5D 01 10 12 34 01 F3 80 86 20
+seed decoders trailer-transport 00 00 00 00 00 00 FF 07 80 69 FF FF FF FF FF FF
+seed decoders trailer-inconsistent 00 00 00 00 00 00 FF 07 81 69 FF FF FF FF FF FF
+seed decoders response-6114 61 14
+seed decoders response-63c2 01 02 63 C2

@@ -32,6 +32,7 @@ struct FakeRfView final : RfView {
   std::vector<std::string> purseWrites;
   std::string responseA = "unchanged";
   std::string responseB = "unchanged";
+  std::vector<DecodedLines> accessConditions;
 
   RfInputs inputs() const override { return in; }
   void showCardFields(const RfCardFields& f) override { fields.push_back(f); }
@@ -43,6 +44,9 @@ struct FakeRfView final : RfView {
   void setPurseValue(std::string_view text) override { purseWrites.emplace_back(text); }
   void setApduResponse(ApduTab tab, std::string_view text) override {
     (tab == ApduTab::TypeA ? responseA : responseB) = text;
+  }
+  void showAccessConditions(const DecodedLines& lines) override {
+    accessConditions.push_back(lines);
   }
 
   void setCells(CellTexts& grid, const std::vector<std::string>& texts) {

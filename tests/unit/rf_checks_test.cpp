@@ -141,19 +141,21 @@ class RfChecksTest : public QObject {
     QTest::addColumn<QString>("block");
     QTest::addColumn<bool>("asks");
     QTest::addColumn<QString>("frame");
-    const QString tail = " 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11 03 ";
+    // Cells 6 to 8 hold the transport access bytes, so that no trailer
+    // write here meets the question about inconsistent access bits.
+    const QString tail = " 11 11 11 11 11 11 FF 07 80 11 11 11 11 11 11 11 03 ";
     QTest::newRow("sector 01 block 03")
         << "RFwriteBtn"
         << "01"
-        << "03" << true << "F2 00 00 18 43 60 33 00 D1 01 03 01" + tail + "2B";
+        << "03" << true << "F2 00 00 18 43 60 33 00 D1 01 03 01" + tail + "42";
     QTest::newRow("sector 20 block 0F")
         << "RFwriteBtn"
         << "20"
-        << "0F" << true << "F2 00 00 18 43 60 33 00 D1 20 0F 01" + tail + "06";
+        << "0F" << true << "F2 00 00 18 43 60 33 00 D1 20 0F 01" + tail + "6F";
     QTest::newRow("sector 20 block 03")
         << "RFwriteBtn"
         << "20"
-        << "03" << false << "F2 00 00 18 43 60 33 00 D1 20 03 01" + tail + "0A";
+        << "03" << false << "F2 00 00 18 43 60 33 00 D1 20 03 01" + tail + "63";
     QTest::newRow("page 02") << "ULCmdRwrite"
                              << ""
                              << "02" << true
@@ -175,6 +177,7 @@ class RfChecksTest : public QObject {
       h.view.in.block = block.toStdString();
       h.view.in.page = block.toStdString();
       h.view.fillBlockCells("11");
+      h.view.setCells(h.view.in.blockCells, {"11", "11", "11", "11", "11", "11", "FF", "07", "80"});
       h.view.setCells(h.view.in.pageCells, {"01", "02", "03", "04"});
       h.messages.answerOk = ok;
       AnswerEveryCommand(h, RfReply('3', Hex("90 00")));

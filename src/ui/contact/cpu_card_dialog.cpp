@@ -13,6 +13,8 @@
 #include <QVBoxLayout>
 
 #include "contact/cpu_card.h"
+#include "iso/answer_to_reset.h"
+#include "ui/widgets/decoded_view.h"
 #include "ui/widgets/key_filter_installer.h"
 #include "ui/widgets/modal.h"
 #include "ui/widgets/named.h"
@@ -105,6 +107,11 @@ CpuCardDialog::CpuCardDialog(CpuCardWindow window, const PageServices& services,
   resetLabel->setBuddy(reset_);
   layout->addWidget(resetLabel);
   layout->addWidget(reset_);
+  // What the ATR says, refreshed from the box's own text whenever a reset
+  // fills it (or a reset, "Choose SAM" or a refusal clears it).
+  resetDetails_ = DecodedView("ResetTextBackDetails", 8);
+  ExplainBytes(reset_, resetDetails_, DecodeAtr);
+  layout->addWidget(resetDetails_);
 
   apdu_ = EditableCombo("CmdText");
   for (std::string_view apdu : ApduCommandList(window)) apdu_->addItem(FromDevice(apdu));
@@ -123,6 +130,9 @@ CpuCardDialog::CpuCardDialog(CpuCardWindow window, const PageServices& services,
   responseLabel->setBuddy(response_);
   layout->addWidget(responseLabel);
   layout->addWidget(response_);
+  statusLine_ = StatusLine("ReturnStatusLine");
+  ExplainStatusWord(response_, statusLine_);
+  layout->addWidget(statusLine_);
 
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(buttons.value(kCpuStatusParameter));

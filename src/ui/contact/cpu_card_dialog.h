@@ -7,6 +7,7 @@
 #include "ui/page_services.h"
 
 class QComboBox;
+class QLabel;
 class QPlainTextEdit;
 class QRadioButton;
 
@@ -36,6 +37,8 @@ class CpuCardDialog final : public QDialog, public CpuCardView {
   QComboBox* apdu_ = nullptr;
   QPlainTextEdit* reset_ = nullptr;
   QPlainTextEdit* response_ = nullptr;
+  QPlainTextEdit* resetDetails_ = nullptr;  // ResetTextBackDetails: the ATR explained
+  QLabel* statusLine_ = nullptr;            // ReturnStatusLine: the response's status word
 };
 
 // Opens a fresh window of `window`'s kind modally over `parent`; returns when

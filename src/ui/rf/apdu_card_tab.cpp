@@ -2,14 +2,15 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 #include "ui/widgets/key_filter_installer.h"
 
 namespace kdx::ui {
 
-ApduCardTab::ApduCardTab(const ApduCardTabNames& names, const RfButtonMaker& button,
-                         QWidget* parent)
+ApduCardTab::ApduCardTab(const ApduCardTabNames& names, const Decoder& decode,
+                         const RfButtonMaker& button, QWidget* parent)
     : QWidget(parent) {
   auto* layout = new QGridLayout(this);
   int row = 0;
@@ -22,6 +23,10 @@ ApduCardTab::ApduCardTab(const ApduCardTabNames& names, const RfButtonMaker& but
   answer->setReadOnly(true);
   layout->addWidget(new QLabel("ATR Information"), row, 0);
   layout->addWidget(answer, row++, 1);
+  // Follows the answer box, which only the activation fills and clears.
+  answerDetails = DecodedView(names.answerDetails, 8);
+  ExplainBytes(answer, answerDetails, decode);
+  layout->addWidget(answerDetails, row++, 1);
 
   auto* apdu = RfFrame("APDU Command");
   auto* apduLayout = new QHBoxLayout(apdu);
@@ -38,7 +43,11 @@ ApduCardTab::ApduCardTab(const ApduCardTabNames& names, const RfButtonMaker& but
   auto* back = RfFrame("Return Information");
   response = Named(new QLineEdit, names.response);
   response->setReadOnly(true);
-  (new QVBoxLayout(back))->addWidget(response);
+  statusLine = StatusLine(names.statusLine);
+  ExplainStatusWord(response, statusLine);
+  auto* backLayout = new QVBoxLayout(back);
+  backLayout->addWidget(response);
+  backLayout->addWidget(statusLine);
   layout->addWidget(back, row++, 0, 1, 2);
   layout->setRowStretch(row, 1);
   layout->setColumnStretch(1, 1);

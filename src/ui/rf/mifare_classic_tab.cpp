@@ -2,11 +2,13 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "rf/rf_operations.h"
 #include "ui/widgets/byte_grid.h"
+#include "ui/widgets/decoded_view.h"
 #include "ui/widgets/key_filter_installer.h"
 
 namespace kdx::ui {
@@ -56,6 +58,8 @@ MifareClassicTab::MifareClassicTab(const RfButtonMaker& button, QWidget* parent)
   blockLayout->addWidget(button("RFreadBtn"), 0, 4);
   blockLayout->addWidget(button("RFwriteBtn"), 0, 5);
   blockLayout->addWidget(blockGrid, 1, 0, 1, 7);
+  accessConditions = DecodedView("SRFTextLISTAccess", 7);
+  blockLayout->addWidget(accessConditions, 2, 0, 1, 7);
   blockLayout->setColumnStretch(6, 1);
   layout->addWidget(blockFrame);
 

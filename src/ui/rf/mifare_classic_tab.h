@@ -4,6 +4,7 @@
 
 #include "ui/rf/rf_widgets.h"
 
+class QPlainTextEdit;
 class QRadioButton;
 
 namespace kdx::ui {
@@ -26,6 +27,8 @@ class MifareClassicTab final : public QWidget {
   QComboBox* block = nullptr;       // BlockNumberCombo
   QComboBox* blockCount = nullptr;  // BlockLongCombo
   ByteGrid* blockGrid = nullptr;    // SRFTextLIST
+  // SRFTextLISTAccess: the access conditions of a trailer read into the grid.
+  QPlainTextEdit* accessConditions = nullptr;
   QComboBox* purseBlock = nullptr;  // PurseBlockCombbox
   QLineEdit* purseValue = nullptr;  // PurseValueText
 };

@@ -5,6 +5,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "iso/answer_to_request_b.h"
+#include "iso/answer_to_select.h"
 #include "rf/activation.h"
 #include "rf/rf_operations.h"
 #include "ui/rf/apdu_card_tab.h"
@@ -49,11 +51,12 @@ RfCardPage::RfCardPage(const PageServices& services, QWidget* parent)
   ultralight_ = new UltralightTab(button);
   mifareTabs_->addTab(classic_, "S50/S70");
   mifareTabs_->addTab(ultralight_, "Ultralight");
-  typeA_ = new ApduCardTab(
-      {"CPURFTypeAmessage", "ATRTypeAText", "TypeACAPDUText", "SendTypeACmd", "TypeARAPDUText"},
-      button);
-  typeB_ = new ApduCardTab(
-      {nullptr, "ATRTypeBText", "TypeBCAPDUText", "SendTypeBCmd", "TypeBRAPDUText"}, button);
+  typeA_ = new ApduCardTab({"CPURFTypeAmessage", "ATRTypeAText", "TypeACAPDUText", "SendTypeACmd",
+                            "TypeARAPDUText", "ATRTypeATextDetails", "TypeAReturnStatusLine"},
+                           DecodeAts, button);
+  typeB_ = new ApduCardTab({nullptr, "ATRTypeBText", "TypeBCAPDUText", "SendTypeBCmd",
+                            "TypeBRAPDUText", "ATRTypeBTextDetails", "TypeBReturnStatusLine"},
+                           DecodeAtqb, button);
   protocolTabs_->addTab(mifareTabs_, "MIFARE");
   protocolTabs_->addTab(typeA_, "ISO/IEC 14443 TYPE A");
   protocolTabs_->addTab(typeB_, "ISO/IEC 14443 TYPE B");
@@ -104,6 +107,10 @@ void RfCardPage::setPurseValue(std::string_view text) {
 
 void RfCardPage::setApduResponse(ApduTab tab, std::string_view text) {
   (tab == ApduTab::TypeA ? typeA_ : typeB_)->response->setText(FromDevice(text));
+}
+
+void RfCardPage::showAccessConditions(const DecodedLines& lines) {
+  ShowDecodedLines(*classic_->accessConditions, lines);
 }
 
 }  // namespace kdx::ui

@@ -34,6 +34,7 @@ class RfCardPage final : public QWidget, public RfView {
   CellGrid& pageGrid() override;
   void setPurseValue(std::string_view text) override;
   void setApduResponse(ApduTab tab, std::string_view text) override;
+  void showAccessConditions(const DecodedLines& lines) override;
 
  private:
   PageServices services_;
