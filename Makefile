@@ -12,7 +12,7 @@ SAN_JOBS  ?= 2
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build test test-sanitize fuzz demo run bench clean format
+.PHONY: all deps configure build test test-sanitize fuzz demo run bench package install clean format
 
 all: build
 
@@ -40,6 +40,16 @@ fuzz: deps
 	  -DKDX_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
 	@tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The Debian package, in $(BUILD)/package. `make test` builds and checks it
+# too (the ctest label `package`).
+package: build
+	@cd $(BUILD) && cpack --config CPackConfig.cmake
+
+# Into PREFIX (default /usr/local); DESTDIR works as usual.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 demo: build
 	@scripts/demo $(BUILD)

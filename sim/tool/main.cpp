@@ -10,6 +10,7 @@
 
 #include "model/control.h"
 #include "model/device_model.h"
+#include "program_help.h"
 #include "tool/options.h"
 #include "tool/pty_server.h"
 
@@ -40,11 +41,16 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = ParseToolOptions(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!options) {
-    std::fprintf(stderr, "kdx846-sim: %s\n%s", error.c_str(), ToolUsage());
+    std::fprintf(stderr, "kdx846-sim: %s\n%sTry 'kdx846-sim --help' for more information.\n",
+                 error.c_str(), kdx::about::kUsage);
     return 2;
   }
   if (options->help) {
-    std::fputs(ToolUsage(), stdout);
+    std::fputs(kdx::about::kHelp, stdout);
+    return 0;
+  }
+  if (options->version) {
+    std::printf("%s %s\n", kdx::about::kProgram, kdx::about::kVersion);
     return 0;
   }
 

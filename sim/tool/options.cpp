@@ -29,22 +29,6 @@ std::optional<int> ParseNumber(const std::string& text, int base) {
 
 }  // namespace
 
-const char* ToolUsage() {
-  return "usage: kdx846-sim --link PATH [--address N] [--baud RATE] [--stacker N] [--bin N/CAP]\n"
-         "                  [--card CONTACT/CONTACTLESS] [--place WHERE] [--sams N]\n"
-         "                  [--fault MODE] [--latency MS]\n"
-         "Serves a simulated KDX-846 on a pseudo-terminal that PATH links to.\n"
-         "  --address N   device address in hex, as the address list shows it (default 0)\n"
-         "  --baud RATE   answer only while the host has set this rate (default: any)\n"
-         "  --card C/L    contact and contactless type codes or names, '-' for none (20/10)\n"
-         "  --place WHERE a card of that kind lies in the channel at start: front, ic, rf\n"
-         "  --fault MODE  off nak no-ack silent late-head truncated bad-bcc oversize garbage\n"
-         "Control lines on standard input: fault MODE, stacker N, bin N[/CAP],\n"
-         "card C/L, insert, take, place WHERE, latency MS, sams N, sam N in|out, state,\n"
-         "flood BYTES_PER_SECOND SECONDS, flood off. Each gets one line back. Contact CPU cards:\n"
-         "t0cpu, t1cpu, isocpu (refuses the EMV activation).\n";
-}
-
 std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args,
                                             std::string& error) {
   ToolOptions options;
@@ -52,6 +36,10 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       options.help = true;
+      return options;
+    }
+    if (arg == "--version" || arg == "-V") {
+      options.version = true;
       return options;
     }
     if (arg.rfind("--", 0) != 0 || i + 1 >= args.size()) {

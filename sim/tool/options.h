@@ -15,12 +15,12 @@ struct ToolOptions {
   // in order before serving.
   std::vector<std::string> controls;
   bool help = false;
+  bool version = false;
 };
 
-// Parses argv; on a mistake returns nothing and says why in `error`.
+// Parses argv; on a mistake returns nothing and says why in `error`. --help
+// and --version stop the parsing: nothing else is read or required.
 std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args,
                                             std::string& error);
-
-const char* ToolUsage();
 
 }  // namespace kdx::sim

@@ -13,6 +13,7 @@
 #include "console/console_run.h"
 #include "link/conversions.h"
 #include "link/monitor.h"
+#include "program_help.h"
 #include "run_options.h"
 #include "run_output.h"
 #include "runner_line.h"
@@ -116,11 +117,16 @@ int main(int argc, char** argv) {
   RunOptions options;
   std::string error;
   if (!ParseRunOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-    std::fputs(Usage(), stderr);
-    return BadInput(error);
+    std::fprintf(stderr, "kdx846-run: %s\n%sTry 'kdx846-run --help' for more information.\n",
+                 error.c_str(), kdx::about::kUsage);
+    return kExitBadInput;
   }
   if (options.help) {
-    std::fputs(Usage(), stdout);
+    std::fputs(kdx::about::kHelp, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("%s %s\n", kdx::about::kProgram, kdx::about::kVersion);
     return 0;
   }
   std::string script;

@@ -21,16 +21,15 @@ bool ParseBaud(const std::string& text, int& out) {
 
 }  // namespace
 
-const char* Usage() {
-  return "usage: kdx846-run SCRIPT --port COMn|PATH [--baud RATE] [--address HEX]\n"
-         "                  [--repeat N] [--format text|jsonl]\n";
-}
-
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& out, std::string& error) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "-h" || arg == "--help") {
       out.help = true;
+      return true;
+    }
+    if (arg == "-V" || arg == "--version") {
+      out.version = true;
       return true;
     }
     if (arg.rfind("--", 0) != 0) {

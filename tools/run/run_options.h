@@ -16,6 +16,7 @@ struct RunOptions {
   std::string repeat = "1";
   Format format = Format::Text;
   bool help = false;
+  bool version = false;
 };
 
 // Exit statuses a CI job can act on.
@@ -25,9 +26,8 @@ inline constexpr int kExitLink = 2;         // the port or the device failed
 inline constexpr int kExitBadInput = 3;     // bad arguments or a bad script
 inline constexpr int kExitCancelled = 130;  // Ctrl-C: EOT sent, run ended
 
-// Reads the command line; false with the reason in `error`.
+// Reads the command line; false with the reason in `error`. --help and
+// --version stop the reading: nothing else is read or required.
 bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& out, std::string& error);
-
-const char* Usage();
 
 }  // namespace kdx::run
