@@ -114,7 +114,7 @@ class TrafficRecorder final : public TrafficObserver {
  private:
   struct Pending {
     TrafficRow row;
-    std::int64_t startMs = 0;
+    std::int64_t startMs;  // set by sent()
     Bytes head;
     Bytes arrived;  // everything read after the head
     Bytes late;     // what answered an EOT
