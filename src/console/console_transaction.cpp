@@ -50,7 +50,12 @@ class TrafficLog final : public ReceiveLog {
 class Exchange {
  public:
   Exchange(ConsoleContext& c, Bytes& reply, int& replyLength)
-      : c_(c), view_(c.view), reply_(reply), replyLength_(replyLength), traffic_(c.view) {}
+      : c_(c),
+        view_(c.view),
+        reply_(reply),
+        replyLength_(replyLength),
+        traffic_(c.view),
+        notes_(c.session.traffic, &traffic_) {}
 
   int run(Bytes& frame, int length);
 
@@ -76,17 +81,20 @@ class Exchange {
   }
   int stopped();
   int cancelled();
-  int noAck();
+  int noAck(TrafficEnd end);
   int noHead();
-  int failed();
-  // Sends EOT and logs it, and any byte that answers within 3 s.
-  void sendEot();
+  int failed(TrafficEnd end);
+  // Sends EOT and logs it, and any byte that answers within 3 s. `alone`:
+  // the EOT is the exchange itself (a cancel), not the end of one.
+  void sendEot(bool alone);
 
   ConsoleContext& c_;
   ConsoleView& view_;
   Bytes& reply_;
   int& replyLength_;
   TrafficLog traffic_;
+  // The session's traffic rows, beside the console's own lists.
+  TrafficNotes notes_;
   ExchangeRecord record_;
 };
 
@@ -112,28 +120,33 @@ int Exchange::run(Bytes& frame, int length) {
 
   line.discardInput();
   line.discardOutput();
+  notes_.sent(TrafficSource::Console, sent);
   const bool written = line.write(sent);
   for (const auto& entry : TrafficByteLines("SD: ", sent)) traffic_.add(entry);
   addHistory(CommandSection(sent, size, record_.stamp));
-  if (!written) return noAck();
+  if (!written) return noAck(TrafficEnd::PortError);
 
-  const Received received = ReceiveReply(line, c_.session.clock, kConsoleLimits, &traffic_);
+  const Received received = ReceiveReply(line, c_.session.clock, kConsoleLimits, &notes_);
   switch (received.stoppedAt) {
     case ReceiveStage::Ack:
-      return noAck();
+      return noAck(received.portError ? TrafficEnd::PortError
+                   : received.ack     ? TrafficEnd::NotAck
+                                      : TrafficEnd::NoAck);
     case ReceiveStage::Head:
-      return received.portError ? failed() : noHead();
+      return received.portError ? failed(TrafficEnd::PortError) : noHead();
     case ReceiveStage::Rest:
       traffic_.flush();
-      return failed();
+      return failed(received.portError ? TrafficEnd::PortError : TrafficEnd::Incomplete);
     case ReceiveStage::Done:
       break;
   }
-  if (!line.write(Bytes{kAck})) return failed();
+  if (!line.write(Bytes{kAck})) return failed(TrafficEnd::PortError);
+  notes_.control(kAck);
   traffic_.add(TrafficControlLine("SD: ", kAck));
 
   const Bytes& rest = received.rest;
-  if (rest.size() > kReplyBufferSize) return failed();
+  if (rest.size() > kReplyBufferSize) return failed(TrafficEnd::TooLong);
+  notes_.end(TrafficEnd::Reply);
   if (reply_.size() < kReplyBufferSize) reply_.resize(kReplyBufferSize);
   std::copy(rest.begin(), rest.end(), reply_.begin());
   replyLength_ = static_cast<int>(rest.size());
@@ -165,7 +178,9 @@ int Exchange::stopped() {
 
 int Exchange::cancelled() {
   record_.sent = Bytes{kEot};
-  sendEot();
+  notes_.sent(TrafficSource::Console, record_.sent);
+  sendEot(true);
+  notes_.end(TrafficEnd::Cancelled);
   report(ExchangeEnd::Cancelled);
   endLine();
   replyLength_ = 0;
@@ -173,17 +188,22 @@ int Exchange::cancelled() {
   return kConsoleStopped;
 }
 
-void Exchange::sendEot() {
+void Exchange::sendEot(bool alone) {
   SerialLine& line = c_.session.line;
   line.write(Bytes{kEot});
+  if (!alone) notes_.control(kEot);
   traffic_.add(TrafficControlLine("SD: ", kEot));
   if (line.waitForBytes(1, c_.session.clock.nowMs() + kConsoleAfterEotMs) != WaitResult::Ready)
     return;
   Bytes late;
-  if (line.read(0, late) && !late.empty()) traffic_.add(TrafficControlLine("RD: ", late[0]));
+  if (line.read(0, late) && !late.empty()) {
+    notes_.late(late);
+    traffic_.add(TrafficControlLine("RD: ", late[0]));
+  }
 }
 
-int Exchange::noAck() {
+int Exchange::noAck(TrafficEnd end) {
+  notes_.end(end);
   addHistory(ReplyTypeSection("Reply type='ReplyTimeout'", TimeStamp(c_.time.now())));
   view_.addEntry(ConsoleList::History, "");
   view_.addEntry(ConsoleList::History, "ExecuteCommand failed: 6h");
@@ -196,14 +216,16 @@ int Exchange::noAck() {
 }
 
 int Exchange::noHead() {
-  sendEot();
+  sendEot(false);
+  notes_.end(TrafficEnd::NoReply);
   replyLength_ = 0;
   report(ExchangeEnd::NoHead);
   caution(kStopText);
   return kConsoleStopped;
 }
 
-int Exchange::failed() {
+int Exchange::failed(TrafficEnd end) {
+  notes_.end(end);
   report(ExchangeEnd::Failed);
   caution(kCheckData);
   view_.addEntry(ConsoleList::History, "");

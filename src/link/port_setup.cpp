@@ -84,6 +84,21 @@ class UnitCheckLog final : public ReceiveLog {
   Monitor& monitor_;
 };
 
+// How a receive that requires the ACK ended short of a reply.
+TrafficEnd UnfinishedEnd(const Received& received) {
+  if (received.portError) return TrafficEnd::PortError;
+  switch (received.stoppedAt) {
+    case ReceiveStage::Ack:
+      return received.ack ? TrafficEnd::NotAck : TrafficEnd::NoAck;
+    case ReceiveStage::Head:
+      return TrafficEnd::NoHead;
+    case ReceiveStage::Rest:
+    case ReceiveStage::Done:
+      break;
+  }
+  return TrafficEnd::Incomplete;
+}
+
 }  // namespace
 
 std::optional<int> ParsePortText(std::string_view text) {
@@ -111,8 +126,11 @@ std::string PortText(int port) {
 std::string IRUnitIfOk(Session& session, bool* portError) {
   SerialLine& line = session.line;
   Monitor& monitor = session.monitor;
+  UnitCheckLog log(monitor);
+  TrafficNotes notes(session.traffic, &log);
   if (portError) *portError = false;
-  auto error = [&](bool byPort) {
+  auto error = [&](bool byPort, TrafficEnd end) {
+    notes.end(end);
     if (portError) *portError = byPort;
     monitor.append(kCrLf);
     return std::string("ERROR");
@@ -122,33 +140,44 @@ std::string IRUnitIfOk(Session& session, bool* portError) {
   line.discardInput();
   line.discardOutput();
   const auto command = StatusCommand(session);
-  if (!command) return error(false);
-  if (!line.write(*command)) return error(true);
+  if (!command) return error(false, TrafficEnd::PortError);
+  notes.sent(TrafficSource::UnitCheck, *command);
+  if (!line.write(*command)) return error(true, TrafficEnd::PortError);
   monitor.append("SD: " + HexBytes(*command) + " \r\n");
 
-  UnitCheckLog log(monitor);
-  const Received received = ReceiveReply(line, session.clock, kUnitCheckLimits, &log);
-  if (!received.complete()) return error(received.portError);
+  const Received received = ReceiveReply(line, session.clock, kUnitCheckLimits, &notes);
+  if (!received.complete()) return error(received.portError, UnfinishedEnd(received));
 
-  if (!line.write(Bytes{kAck})) return error(true);
+  if (!line.write(Bytes{kAck})) return error(true, TrafficEnd::PortError);
+  notes.control(kAck);
   monitor.append("SD: 06\r\n");
 
-  if (!CheckByteMatches(received.head, received.rest)) return error(false);
+  if (!CheckByteMatches(received.head, received.rest))
+    return error(false, TrafficEnd::BadCheckByte);
+  notes.end(TrafficEnd::Reply);
   return IsReplyMarker(received.rest) ? "OK" : "";
 }
 
-bool CommTest(Session& session) {
+bool CommTest(Session& session, std::string_view where) {
   SerialLine& line = session.line;
   const auto command = StatusCommand(session);
   if (!command) return false;
+  TrafficNotes notes(session.traffic);
   line.discardInput();
+  notes.sent(TrafficSource::ScanProbe, *command, where);
   if (!line.write(*command)) return false;
   // The ACK must already be there after this wait: the probe looks once.
   DelayMs(session.clock, kScanAckDelayMs);
-  const Received received = ReceiveReply(line, session.clock, kScanLimits);
-  if (!received.complete()) return false;
+  const Received received = ReceiveReply(line, session.clock, kScanLimits, &notes);
+  if (!received.complete()) {
+    notes.end(UnfinishedEnd(received));
+    return false;
+  }
   if (!line.write(Bytes{kAck})) return false;
-  return CheckByteMatches(received.head, received.rest) && IsReplyMarker(received.rest);
+  notes.control(kAck);
+  const bool matches = CheckByteMatches(received.head, received.rest);
+  notes.end(matches ? TrafficEnd::Reply : TrafficEnd::BadCheckByte);
+  return matches && IsReplyMarker(received.rest);
 }
 
 bool OpenComm(Session& session, int port, int baud, OpenResult* result) {
@@ -212,7 +241,7 @@ bool ScanPorts(Session& session, PortSetupView& view) {
     for (int rate : kScanRates) {
       opened = OpenComm(session, port, rate);
       if (!opened) continue;
-      if (CommTest(session)) {
+      if (CommTest(session, PortText(port) + " " + BaudText(rate))) {
         foundPort = port;
         foundRate = rate;
         break;

@@ -46,8 +46,9 @@ class PortSetupView {
 // itself failed (which is not the unit's fault).
 std::string IRUnitIfOk(Session& session, bool* portError = nullptr);
 
-// The scan's silent unit test: nothing goes to the monitor.
-bool CommTest(Session& session);
+// The scan's silent unit test: nothing goes to the monitor. `where` names
+// the port and rate for the traffic rows.
+bool CommTest(Session& session, std::string_view where = {});
 
 // Opens the port at the rate; true when that raised no error. `result`,
 // when given, says how it went.

@@ -5,6 +5,7 @@
 #include "link/messages.h"
 #include "link/monitor.h"
 #include "link/serial_line.h"
+#include "link/traffic.h"
 
 namespace kdx {
 
@@ -16,6 +17,9 @@ struct Session {
   Messages& messages;
   Monitor& monitor;
   LinkState& state;
+  // Hears every exchange beside the monitor (the traffic window); none by
+  // default.
+  TrafficObserver* traffic = nullptr;
 };
 
 // Texts every operation shares.

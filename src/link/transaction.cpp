@@ -43,7 +43,7 @@ constexpr ReceiveLimits kExchangeLimits{kAckWaitMs, kHeadWaitMs, kRestWaitMs, fa
 // One exchange's state: which failure message applies, and the monitor.
 class Exchange {
  public:
-  explicit Exchange(Session& s) : s_(s) {}
+  explicit Exchange(Session& s) : s_(s), monitorLog_(s.monitor), notes_(s.traffic, &monitorLog_) {}
 
   int run(const Bytes& command, int commandLength, Bytes& reply, std::int16_t& replyCount);
 
@@ -52,7 +52,10 @@ class Exchange {
   // reply head read), the failure says it was not detected. A port whose
   // device is gone closes the link instead, and that box replaces the other:
   // neither the unit nor the operator's data is to blame.
-  int fail(bool detecting) {
+  // The exchange's row is closed before any box, so its duration is the
+  // line's and not the operator's reading time.
+  int fail(bool detecting, TrafficEnd end) {
+    notes_.end(end);
     if (!DropLostLink(s_)) ShowCaution(s_.messages, detecting ? kUnitNotDetected : kCheckData);
     s_.monitor.append(kCrLf);
     s_.monitor.revealEnd();
@@ -61,64 +64,72 @@ class Exchange {
   int eotPath(std::int16_t& replyCount);
 
   Session& s_;
+  MonitorLog monitorLog_;
+  TrafficNotes notes_;
 };
 
 int Exchange::run(const Bytes& command, int commandLength, Bytes& reply, std::int16_t& replyCount) {
   SerialLine& line = s_.line;
   line.discardInput();
   line.discardOutput();
-  if (!line.write(command)) return fail(false);
+  notes_.sent(TrafficSource::Operation, command);
+  if (!line.write(command)) return fail(false, TrafficEnd::PortError);
   const auto shown =
       static_cast<std::size_t>(std::clamp<int>(commandLength, 0, static_cast<int>(command.size())));
   s_.monitor.append(CommandMonitorLine(ByteView(command).first(shown)));
 
-  MonitorLog log(s_.monitor);
-  const Received received = ReceiveReply(line, s_.clock, kExchangeLimits, &log);
+  const Received received = ReceiveReply(line, s_.clock, kExchangeLimits, &notes_);
   switch (received.stoppedAt) {
     case ReceiveStage::Ack:
-      return fail(true);
+      return fail(true, received.portError ? TrafficEnd::PortError : TrafficEnd::NotAck);
     case ReceiveStage::Head:
       // A head that never came (no port error) is answered with EOT.
-      return received.portError ? fail(true) : eotPath(replyCount);
+      return received.portError ? fail(true, TrafficEnd::PortError) : eotPath(replyCount);
     case ReceiveStage::Rest:
-      return fail(false);
+      return fail(false, received.portError ? TrafficEnd::PortError : TrafficEnd::Incomplete);
     case ReceiveStage::Done:
       break;
   }
 
-  if (!line.write(Bytes{kAck})) return fail(false);
+  if (!line.write(Bytes{kAck})) return fail(false, TrafficEnd::PortError);
+  notes_.control(kAck);
   s_.monitor.append("SD: 06\r\n");
 
   const Bytes& rest = received.rest;
   if (reply.size() < kReplyBufferSize) reply.resize(kReplyBufferSize);
   replyCount = static_cast<std::int16_t>(std::min<std::size_t>(rest.size(), INT16_MAX));
   std::copy_n(rest.begin(), std::min(rest.size(), reply.size()), reply.begin());
-  if (rest.size() > kReplyBufferSize) return fail(false);
+  if (rest.size() > kReplyBufferSize) return fail(false, TrafficEnd::TooLong);
+  notes_.end(TrafficEnd::Reply);
   return kExchangeDone;
 }
 
 int Exchange::eotPath(std::int16_t& replyCount) {
   // Detection is on again while looking at what follows the EOT.
-  if (!s_.line.write(Bytes{kEot})) return fail(true);
+  if (!s_.line.write(Bytes{kEot})) return fail(true, TrafficEnd::PortError);
+  notes_.control(kEot);
   s_.monitor.append("SD: 04\r\n");
   switch (s_.line.waitForBytes(1, s_.clock.nowMs() + kAfterEotWaitMs)) {
     case WaitResult::Failed:
-      return fail(true);
+      return fail(true, TrafficEnd::PortError);
     case WaitResult::TimedOut:
+      notes_.end(TrafficEnd::NoReply);
       replyCount = 0;
       return kExchangeNoReply;
     case WaitResult::Ready:
       break;
   }
   Bytes late;
-  if (!s_.line.read(0, late) || late.empty()) return fail(true);
+  if (!s_.line.read(0, late) || late.empty()) return fail(true, TrafficEnd::PortError);
+  notes_.late(late);
   std::string text = "RD: ";
   for (std::size_t i = 0; i < std::min<std::size_t>(late.size(), 2); ++i)
     text += HexByte(late[i]) + ' ';
   s_.monitor.append(text);
   // A single byte after EOT is a device answering out of turn: the unit is
   // not the one we think, so report it as not detected.
-  if (late.size() == 1) return fail(true);
+  if (late.size() == 1) return fail(true, TrafficEnd::StrayAfterEot);
+  notes_.end(TrafficEnd::NoReply);
   replyCount = 0;
   return kExchangeNoReply;
 }

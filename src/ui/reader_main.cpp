@@ -1,5 +1,6 @@
 #include "ui/reader_main.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -15,7 +16,9 @@
 #include "ui/device/device_page.h"
 #include "ui/link/port_setup_dialog.h"
 #include "ui/monitor/monitor_page.h"
+#include "ui/monitor/monitor_view.h"
 #include "ui/rf/rf_card_page.h"
+#include "ui/traffic/traffic_window.h"
 #include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/named.h"
 #include "ui/widgets/queued_input.h"
@@ -29,8 +32,10 @@ ReaderMain::ReaderMain(Session& session, DeviceRecords& records, FileDialogs& fi
       files_(files),
       windows_(session),
       services_{session, [this](const std::function<void()>& op) { runOperation(op); }, windows_,
-                tabs_} {
+                tabs_},
+      traffic_(session.clock, wallTime_, &glossary_) {
   Named(this, "ReaderMain");
+  session_.traffic = &traffic_;
   setWindowTitle("TEST846_V10_EN (2010/12/07)");
 
   auto* device = new DevicePage(services_, records, this);
@@ -43,13 +48,38 @@ ReaderMain::ReaderMain(Session& session, DeviceRecords& records, FileDialogs& fi
   tabs->addTab(rf, "RF CARD");
   tabs->addTab(ic, "IC CARD");
   tabs->addTab(device->extendTab(), "EXTEND FUNCTION");
-  tabs->addTab(new MonitorPage(session_, files), "MONITOR");
+  auto* monitor = new MonitorPage(session_, files);
+  tabs->addTab(monitor, "MONITOR");
   layout->addWidget(tabs, 1);
   tabs_.add(kMainTabs, tabs);
   tabs_.add(kContactTabs, ic->familyTabs());
   tabs_.add(kRfTabs, rf->protocolTabs());
   tabs_.add(kMifareTabs, rf->mifareTabs());
   setCentralWidget(central);
+
+  // The traffic window opens from a shortcut of the whole window and from
+  // the monitor's context menu: neither adds or moves a control.
+  trafficAction_ = new QAction("Decoded traffic...", this);
+  trafficAction_->setObjectName("TrafficAction");
+  trafficAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+  trafficAction_->setShortcutContext(Qt::WindowShortcut);
+  connect(trafficAction_, &QAction::triggered, this, &ReaderMain::showTraffic);
+  addAction(trafficAction_);
+  monitor->monitorView()->addAction(trafficAction_);
+}
+
+ReaderMain::~ReaderMain() {
+  // The window reads the recorder, which goes before the children do.
+  delete trafficWindow_;
+  if (session_.traffic == &traffic_) session_.traffic = nullptr;
+}
+
+void ReaderMain::showTraffic() {
+  if (!trafficWindow_)
+    trafficWindow_ = new TrafficWindow(traffic_, files_, session_.messages, this);
+  trafficWindow_->show();
+  trafficWindow_->raise();
+  trafficWindow_->activateWindow();
 }
 
 QWidget* ReaderMain::buildLeftColumn(DevicePage& device) {
@@ -128,6 +158,7 @@ void ReaderMain::closeEvent(QCloseEvent* event) {
   // "Exit" and the close box: close the port, ignoring any error.
   session_.line.close();
   session_.state.linkOpen = false;
+  if (trafficWindow_) trafficWindow_->close();
   event->accept();
 }
 

@@ -47,6 +47,24 @@ seed transaction short-buffer 0C 00 8A 10 $(delivery 10 06) $(delivery 10 $P1000
 seed transaction oversize 00 00 00 00 $(delivery 10 06) \
   $(delivery 10 $(frame $(asc P10000) $(printf '41 %.0s' $(seq 1094))))
 
+# traffic: routine and port failure flags, port failure, command and
+# parameter codes, deliveries.
+SENSORS=$(frame $(asc P11000100000000001))
+seed traffic card-status 00 00 31 30 $(delivery 10 06) $(delivery 10 $(frame $(asc P10120)))
+seed traffic sensor-status 00 00 31 31 $(delivery 10 06) $(delivery 10 $SENSORS)
+seed traffic card-type 00 00 50 31 $(delivery 10 06) $(delivery 10 $(frame $(asc PP100012)))
+seed traffic negative 00 00 31 30 $(delivery 10 06) $(delivery 10 $NEGATIVE)
+seed traffic nak 00 00 31 30 $(delivery 5 15)
+seed traffic silent 00 00 31 30
+seed traffic two-after-eot 00 00 31 30 $(delivery 10 06) $(delivery 6490 AA BB)
+seed traffic one-after-eot 00 00 31 30 $(delivery 10 06) $(delivery 6490 15)
+seed traffic truncated 00 00 31 30 $(delivery 10 06) $(delivery 10 F2 00 00 06 50 31)
+seed traffic trailing 00 00 31 30 $(delivery 10 06) $(delivery 10 $P10000 55 66)
+seed traffic port-fails 04 02 31 30 $(delivery 10 06) $(delivery 10 F2 00 00 06)
+seed traffic unit-check 01 00 00 00 $(delivery 10 06) $(delivery 10 $P10000)
+seed traffic probe 02 00 00 00 $(delivery 10 06) $(delivery 10 $P10000)
+seed traffic console 03 00 A5 30 $(delivery 10 06) $(delivery 10 $(frame 50 A5 30 30 30 30 31 32 33))
+
 # unit_check: flags, port failure, address text, deliveries.
 seed unit_check positive 00 00 01 30 $(delivery 10 06) $(delivery 10 $P10000)
 seed unit_check negative 00 00 01 30 $(delivery 10 06) $(delivery 10 $NEGATIVE)

@@ -15,6 +15,7 @@ namespace kdx::test {
 struct FakeFileDialogs final : ui::FileDialogs {
   QString answer;
   QString openAnswer;
+  QString csvAnswer;
   int asked = 0;
   int openAsked = 0;
   std::optional<QString> saveTextFile(QWidget*) override {
@@ -26,6 +27,10 @@ struct FakeFileDialogs final : ui::FileDialogs {
     ++openAsked;
     if (openAnswer.isEmpty()) return std::nullopt;
     return openAnswer;
+  }
+  std::optional<QString> saveCsvFile(QWidget*) override {
+    if (csvAnswer.isEmpty()) return std::nullopt;
+    return csvAnswer;
   }
 };
 

@@ -42,6 +42,19 @@ std::optional<QString> QtFileDialogs::openTextFile(QWidget* owner) {
   return dialog.selectedFiles().constFirst();
 }
 
+std::optional<QString> QtFileDialogs::saveCsvFile(QWidget* owner) {
+  const QString filter = "CSV Files (*.csv *.CSV)";
+  QFileDialog dialog(owner, "Export CSV", QDir::homePath(), filter);
+  dialog.setObjectName("ExportCsvDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix("csv");
+  dialog.selectNameFilter(filter);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
 namespace {
 
 // A failed write: the QFileDevice error number and the system's reason.

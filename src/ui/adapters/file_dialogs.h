@@ -22,12 +22,17 @@ class FileDialogs {
   // starts in the folder named by "WinDir" (or "winDir"), else the home
   // folder. Returns the chosen full path, or nothing on cancel.
   virtual std::optional<QString> openTextFile(QWidget*) { return std::nullopt; }
+  // "Export CSV" for the traffic rows: filter "CSV Files" (*.csv), default
+  // extension csv, overwrite prompt; starts in the home folder. Returns the
+  // chosen full path, or nothing on cancel.
+  virtual std::optional<QString> saveCsvFile(QWidget*) { return std::nullopt; }
 };
 
 class QtFileDialogs final : public FileDialogs {
  public:
   std::optional<QString> saveTextFile(QWidget* owner) override;
   std::optional<QString> openTextFile(QWidget* owner) override;
+  std::optional<QString> saveCsvFile(QWidget* owner) override;
 };
 
 // Writes `bytes` to `path` through a temporary file and a rename, so a failed

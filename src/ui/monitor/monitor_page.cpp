@@ -14,8 +14,8 @@ namespace kdx::ui {
 MonitorPage::MonitorPage(Session& session, FileDialogs& files, QWidget* parent)
     : QWidget(parent), session_(session), files_(files) {
   auto* layout = new QVBoxLayout(this);
-  auto* monitorView = Named(new MonitorView(session_.monitor), "SDTDText");
-  layout->addWidget(monitorView, 1);
+  view_ = Named(new MonitorView(session_.monitor), "SDTDText");
+  layout->addWidget(view_, 1);
   auto* row = new QHBoxLayout;
   auto* clear = Named(new QPushButton("Clear Data"), "ClearSDTDText");
   auto* record = Named(new QCheckBox("Record Data"), "CheckRecord");

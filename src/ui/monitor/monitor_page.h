@@ -7,6 +7,7 @@
 namespace kdx::ui {
 
 class FileDialogs;
+class MonitorView;
 
 // The MONITOR tab: the traffic monitor `SDTDText`, "Clear Data",
 // "Record Data" and "Save To".
@@ -15,11 +16,15 @@ class MonitorPage final : public QWidget {
  public:
   MonitorPage(Session& session, FileDialogs& files, QWidget* parent = nullptr);
 
+  // `SDTDText`
+  MonitorView* monitorView() const { return view_; }
+
  private:
   void save();
 
   Session& session_;
   FileDialogs& files_;
+  MonitorView* view_ = nullptr;
 };
 
 }  // namespace kdx::ui

@@ -1,6 +1,8 @@
 #include "ui/monitor/monitor_view.h"
 
+#include <QContextMenuEvent>
 #include <QFont>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTextCursor>
 
@@ -29,6 +31,16 @@ MonitorView::~MonitorView() {
   monitor_.onAppend = nullptr;
   monitor_.onClear = nullptr;
   monitor_.onRevealEnd = nullptr;
+}
+
+void MonitorView::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = createStandardContextMenu(event->pos());
+  if (!actions().isEmpty()) {
+    menu->addSeparator();
+    menu->addActions(actions());
+  }
+  menu->exec(event->globalPos());
+  delete menu;
 }
 
 void MonitorView::appendPiece(std::string_view piece) {

@@ -1,0 +1,83 @@
+#include "ui/traffic/traffic_window.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "link/traffic_csv.h"
+#include "ui/adapters/file_dialogs.h"
+#include "ui/traffic/traffic_model.h"
+#include "ui/widgets/named.h"
+
+namespace kdx::ui {
+
+TrafficWindow::TrafficWindow(TrafficRecorder& recorder, FileDialogs& files, Messages& messages,
+                             QWidget* parent)
+    : QWidget(parent, Qt::Window), recorder_(recorder), files_(files), messages_(messages) {
+  Named(this, "TrafficWindow");
+  setWindowTitle("Decoded traffic");
+  model_ = new TrafficModel(recorder_, this);
+
+  auto* layout = new QVBoxLayout(this);
+  auto* limit = Named(
+      new QLabel(
+          QString("Every exchange on the line, the last %1 kept.")
+              .arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(recorder_.limit())))),
+      "TrafficLimitLabel");
+  layout->addWidget(limit);
+
+  table_ = Named(new QTableView, "TrafficTable");
+  table_->setModel(model_);
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setWordWrap(false);
+  table_->verticalHeader()->setVisible(false);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+  table_->horizontalHeader()->setStretchLastSection(false);
+  table_->horizontalHeader()->setSectionResizeMode(TrafficModel::Detail, QHeaderView::Stretch);
+  const int widths[] = {90, 140, 70, 200, 70, 0, 260, 50};
+  for (int column = 0; column < TrafficModel::ColumnCount; ++column) {
+    if (widths[column] > 0) table_->setColumnWidth(column, widths[column]);
+  }
+  layout->addWidget(table_, 1);
+
+  auto* row = new QHBoxLayout;
+  auto* exportButton = Named(new QPushButton("Export CSV..."), "TrafficExportBtn");
+  auto* clear = Named(new QPushButton("Clear"), "TrafficClearBtn");
+  row->addStretch();
+  row->addWidget(exportButton);
+  row->addWidget(clear);
+  layout->addLayout(row);
+  connect(exportButton, &QPushButton::clicked, this, &TrafficWindow::exportCsv);
+  connect(clear, &QPushButton::clicked, this, [this] { recorder_.clear(); });
+
+  // Newest row in view, unless the operator scrolled away from the bottom.
+  QScrollBar* bar = table_->verticalScrollBar();
+  connect(model_, &QAbstractItemModel::rowsAboutToBeInserted, this,
+          [this, bar] { followNewest_ = bar->value() >= bar->maximum(); });
+  connect(model_, &QAbstractItemModel::rowsInserted, this, [this] {
+    if (followNewest_) table_->scrollToBottom();
+  });
+  resize(1000, 420);
+}
+
+void TrafficWindow::exportCsv() {
+  const auto path = files_.saveCsvFile(this);
+  if (!path) return;
+  const std::string csv = TrafficCsv(recorder_.rows());
+  QString error;
+  const int code = WriteFileAtomically(
+      *path, QByteArray(csv.data(), static_cast<qsizetype>(csv.size())), &error);
+  if (code != 0) {
+    messages_.show("Export CSV",
+                   ("The rows could not be written to " + *path + ":\r\n" + error).toStdString(),
+                   Icon::Exclamation);
+  }
+}
+
+}  // namespace kdx::ui
