@@ -14,8 +14,8 @@
 #include "fuzz_grid.h"
 #include "fuzz_input.h"
 #include "link_harness.h"
-#include "rf/activation.h"
 #include "rf/rf_operations.h"
+#include "rf_inputs.h"
 
 using namespace kdx;
 using namespace kdx::fuzz;
@@ -28,19 +28,7 @@ constexpr std::int64_t kLongestExchangeMs =
 // The RF CARD tab: its inputs as the window loads them, and displays that
 // check what the operations write into them.
 struct FuzzRfView final : RfView {
-  RfInputs in{std::string(kProtocolItems[0]),
-              false,
-              CellTexts(std::vector<std::string>(6, "FF")),
-              "01",
-              "00",
-              "01",
-              CellTexts(std::vector<std::string>(16)),
-              "00",
-              "0",
-              "04",
-              CellTexts(std::vector<std::string>(4)),
-              "00A40000023F00",
-              "00A40000023F00"};
+  RfInputs in = test::LoadedRfInputs();
   CheckedGrid block{16};
   CheckedGrid page{4};
   int fieldWrites = 0, tabWrites = 0, purseWrites = 0, responseWrites = 0;

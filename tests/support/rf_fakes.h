@@ -6,25 +6,14 @@
 
 #include "device_fakes.h"
 #include "rf/rf_operations.h"
+#include "rf_inputs.h"
 
 namespace kdx::test {
 
 // The RF CARD tab recorded instead of shown: the inputs as the window loads
 // them (editable by the test), and every display the operations write.
 struct FakeRfView final : RfView {
-  RfInputs in{"Type A,Type B",
-              false,
-              CellTexts(std::vector<std::string>(6, "FF")),
-              "01",
-              "00",
-              "01",
-              CellTexts(std::vector<std::string>(16)),
-              "00",
-              "0",
-              "04",
-              CellTexts(std::vector<std::string>(4)),
-              "00A40000023F00",
-              "00A40000023F00"};
+  RfInputs in = LoadedRfInputs();
   std::vector<RfCardFields> fields;
   std::vector<std::vector<TabStop>> tabs;
   CellTexts block{std::vector<std::string>(16)};
