@@ -40,6 +40,22 @@ std::string RawStatus(ByteView reply) {
   return text;
 }
 
+// Appends what still fits in a row's share of bytes; `total` counts them all.
+void Keep(Bytes& into, ByteView bytes, std::size_t& total) {
+  total += bytes.size();
+  const std::size_t room = kRowBytesKept - std::min(kRowBytesKept, into.size());
+  into.insert(into.end(), bytes.begin(),
+              bytes.begin() + static_cast<std::ptrdiff_t>(std::min(room, bytes.size())));
+}
+
+// The bytes that answered an EOT, the first few in hex.
+std::string LateText(ByteView late, std::size_t total) {
+  constexpr std::size_t kShown = 16;
+  std::string text = "EOT sent; answered " + HexBytes(late.first(std::min(kShown, late.size())));
+  if (total > kShown) text += " ... (" + std::to_string(total) + " bytes)";
+  return text;
+}
+
 void AddNote(std::string& detail, std::string_view note) {
   if (!detail.empty()) detail += "; ";
   detail += note;
@@ -48,7 +64,7 @@ void AddNote(std::string& detail, std::string_view note) {
 // The reply, negative code and notes of an exchange that ended with a
 // complete reply frame.
 void DescribeReply(TrafficRow& row, const CommandGlossary* glossary, ByteView frame, ByteView head,
-                   ByteView reply, ByteView trailing) {
+                   ByteView reply, std::size_t trailing) {
   if (reply.empty() || (reply[0] != 'P' && reply[0] != 'N')) {
     row.reply = TrafficReply::Other;
     if (!reply.empty()) row.detail = "first byte " + HexByte(reply[0]) + "h";
@@ -69,11 +85,11 @@ void DescribeReply(TrafficRow& row, const CommandGlossary* glossary, ByteView fr
   if (reply.size() >= 3 && frame.size() >= 7 && (reply[1] != frame[5] || reply[2] != frame[6]))
     AddNote(row.detail, "answers C" + EscapedText(reply.subspan(1, 2)));
   if (!CheckByteMatches(head, reply)) AddNote(row.detail, "check byte wrong");
-  if (!trailing.empty())
-    AddNote(row.detail, std::to_string(trailing.size()) + " bytes after the frame");
+  if (trailing > 0) AddNote(row.detail, std::to_string(trailing) + " bytes after the frame");
 }
 
-std::string FailureText(TrafficEnd end, const Bytes& received, ByteView head, ByteView late) {
+std::string FailureText(TrafficEnd end, const Bytes& received, ByteView head, ByteView late,
+                        std::size_t lateTotal) {
   switch (end) {
     case TrafficEnd::NotAck:
       return received.empty() ? "no ACK" : HexByte(received[0]) + "h instead of ACK";
@@ -82,7 +98,7 @@ std::string FailureText(TrafficEnd end, const Bytes& received, ByteView head, By
     case TrafficEnd::NoHead:
       return "no reply head";
     case TrafficEnd::StrayAfterEot:
-      return "EOT sent; answered " + HexBytes(late);
+      return LateText(late, lateTotal);
     case TrafficEnd::Incomplete:
       return head.size() == 4 ? "reply incomplete: " + std::to_string(ReplyTextLength(head) + 2) +
                                     " bytes announced after the head"
@@ -121,19 +137,19 @@ void TrafficRecorder::sent(TrafficSource source, ByteView frame, std::string_vie
 }
 
 void TrafficRecorder::ack(std::uint8_t byte) {
-  if (pending_) pending_->row.received.push_back(byte);
+  if (pending_) Keep(pending_->row.received, ByteView(&byte, 1), pending_->receivedTotal);
 }
 
 void TrafficRecorder::head(ByteView head) {
   if (!pending_) return;
   pending_->head.assign(head.begin(), head.end());
-  pending_->row.received.insert(pending_->row.received.end(), head.begin(), head.end());
+  Keep(pending_->row.received, head, pending_->receivedTotal);
 }
 
 void TrafficRecorder::rest(ByteView arrived) {
   if (!pending_) return;
-  pending_->arrived.insert(pending_->arrived.end(), arrived.begin(), arrived.end());
-  pending_->row.received.insert(pending_->row.received.end(), arrived.begin(), arrived.end());
+  Keep(pending_->arrived, arrived, pending_->arrivedTotal);
+  Keep(pending_->row.received, arrived, pending_->receivedTotal);
 }
 
 void TrafficRecorder::control(std::uint8_t byte) {
@@ -142,8 +158,8 @@ void TrafficRecorder::control(std::uint8_t byte) {
 
 void TrafficRecorder::late(ByteView bytes) {
   if (!pending_) return;
-  pending_->late.insert(pending_->late.end(), bytes.begin(), bytes.end());
-  pending_->row.received.insert(pending_->row.received.end(), bytes.begin(), bytes.end());
+  Keep(pending_->late, bytes, pending_->lateTotal);
+  Keep(pending_->row.received, bytes, pending_->receivedTotal);
 }
 
 void TrafficRecorder::ended(TrafficEnd end) {
@@ -157,11 +173,11 @@ void TrafficRecorder::finish(Pending& p, TrafficEnd end) {
   const ByteView frame = row.sent;
   // The reply and what trailed it, as the length field splits them.
   ByteView reply;
-  ByteView trailing;
+  std::size_t trailing = 0;
   if (p.head.size() == 4) {
     const std::size_t expected = static_cast<std::size_t>(ReplyTextLength(p.head)) + 2;
     reply = ByteView(p.arrived).first(std::min(expected, p.arrived.size()));
-    trailing = ByteView(p.arrived).subspan(reply.size());
+    trailing = p.arrivedTotal - reply.size();
   }
   const ByteView late = p.late;
 
@@ -172,13 +188,16 @@ void TrafficRecorder::finish(Pending& p, TrafficEnd end) {
     case TrafficEnd::NoReply:
     case TrafficEnd::Cancelled:
       row.reply = TrafficReply::NoReply;
-      row.detail = late.empty() ? "EOT sent" : "EOT sent; answered " + HexBytes(late);
+      row.detail = late.empty() ? "EOT sent" : LateText(late, p.lateTotal);
       break;
     default:
       row.reply = TrafficReply::Failure;
-      row.detail = FailureText(end, row.received, p.head, late);
+      row.detail = FailureText(end, row.received, p.head, late, p.lateTotal);
       break;
   }
+  if (p.receivedTotal > row.received.size())
+    AddNote(row.detail, "the first " + std::to_string(row.received.size()) + " of " +
+                            std::to_string(p.receivedTotal) + " bytes received are kept");
   pending_.reset();
 
   rows_.push_back(std::move(row));

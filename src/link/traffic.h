@@ -68,6 +68,11 @@ class CommandGlossary {
   virtual std::string status(ByteView reply) const = 0;
 };
 
+// A row keeps at most this many bytes of what the device sent (two reply
+// buffers' worth), so that a line flooding with noise cannot make thousands of
+// rows hold gigabytes; the row says how many arrived.
+inline constexpr std::size_t kRowBytesKept = 2048;
+
 // One exchange as the traffic window shows it. Every text is UTF-8.
 struct TrafficRow {
   std::uint64_t number = 0;  // 1 for the first exchange heard
@@ -118,6 +123,12 @@ class TrafficRecorder final : public TrafficObserver {
     Bytes head;
     Bytes arrived;  // everything read after the head
     Bytes late;     // what answered an EOT
+    // Counted in full, kept up to kRowBytesKept. (No member initialisers:
+    // clang would then not see Pending as default-constructible inside this
+    // class; emplace() value-initialises them to zero.)
+    std::size_t receivedTotal;
+    std::size_t arrivedTotal;
+    std::size_t lateTotal;
   };
   void finish(Pending& pending, TrafficEnd end);
 

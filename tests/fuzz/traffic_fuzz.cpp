@@ -121,6 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       row.reply == TrafficReply::Other)
     KDX_FUZZ_CHECK(row.received.size() >= 6 && !written.empty() && written.back() == kAck);
   if (row.reply != TrafficReply::Positive) KDX_FUZZ_CHECK(row.status.empty());
+  KDX_FUZZ_CHECK(row.received.size() <= kRowBytesKept && row.detail.size() < 512);
 
   // The CSV: UTF-8, a header and one record, no line end inside a field.
   const std::string csv = TrafficCsv(recorder.rows());

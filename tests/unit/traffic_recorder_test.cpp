@@ -225,6 +225,22 @@ class TrafficRecorderTest : public QObject {
     QVERIFY(small.rows().empty());
   }
 
+  // Noise after the reply is counted but a row keeps only its share of bytes,
+  // so that a flooding line cannot grow the rows without bound.
+  void keepsABoundedShareOfBytes() {
+    Recorded h;
+    const Bytes noise(100000, 0x55);
+    h.line.deliverIn(1, Concat(Concat({kAck}, ReplyFrame("P10000")), noise));
+    Execute(h, BuildCommand(0, '1', '0'));
+    QCOMPARE(h.recorder.rows().size(), std::size_t{1});
+    const TrafficRow& row = h.recorder.rows().back();
+    QCOMPARE(row.received.size(), kRowBytesKept);
+    QCOMPARE(Q(std::string(TrafficReplyText(row.reply))), "Positive");
+    const std::string total = std::to_string(1 + ReplyFrame("P10000").size() + noise.size());
+    QCOMPARE(Q(row.detail), Q("100000 bytes after the frame; the first 2048 of " + total +
+                              " bytes received are kept"));
+  }
+
   // The unit check behind "OK" and the scan's probe are rows of their own.
   void unitCheckAndProbe() {
     Recorded h;
