@@ -14,36 +14,12 @@
 #include <cstring>
 
 #include "link/bytes.h"
+#include "link/termios_speed.h"
 #include "model/control.h"
 
 namespace kdx::sim {
 
 namespace {
-
-std::optional<speed_t> SpeedFor(int baud) {
-  switch (baud) {
-    case 1200:
-      return B1200;
-    case 2400:
-      return B2400;
-    case 4800:
-      return B4800;
-    case 9600:
-      return B9600;
-    case 19200:
-      return B19200;
-    case 38400:
-      return B38400;
-    case 57600:
-      return B57600;
-    case 115200:
-      return B115200;
-    case 230400:
-      return B230400;
-    default:
-      return std::nullopt;
-  }
-}
 
 void WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
@@ -65,7 +41,7 @@ PtyServer::~PtyServer() {
 }
 
 bool PtyServer::start(const std::string& linkPath, std::string& error) {
-  if (baud_ && !SpeedFor(*baud_)) {
+  if (baud_ && !TermiosSpeed(*baud_)) {
     error = "unsupported rate " + std::to_string(*baud_);
     return false;
   }
@@ -122,7 +98,7 @@ bool PtyServer::rateMatches() {
   if (!baud_) return true;
   termios t{};
   if (::tcgetattr(slave_, &t) != 0) return false;
-  return ::cfgetospeed(&t) == *SpeedFor(*baud_);
+  return ::cfgetospeed(&t) == *TermiosSpeed(*baud_);
 }
 
 void PtyServer::readHost() {

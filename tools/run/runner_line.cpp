@@ -3,6 +3,7 @@
 #include "link/clock.h"
 #include "link/port_names.h"
 #include "link/port_setup.h"
+#include "link/termios_speed.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -24,28 +25,7 @@ namespace kdx::run {
 namespace {
 
 speed_t Speed(int baud) {
-  switch (baud) {
-    case 1200:
-      return B1200;
-    case 2400:
-      return B2400;
-    case 4800:
-      return B4800;
-    case 9600:
-      return B9600;
-    case 19200:
-      return B19200;
-    case 38400:
-      return B38400;
-    case 57600:
-      return B57600;
-    case 115200:
-      return B115200;
-    case 230400:
-      return B230400;
-    default:
-      return B0;
-  }
+  return TermiosSpeed(baud).value_or(B0);
 }
 
 // The serial line over a POSIX terminal: raw 8N1, no flow control. Waits
