@@ -40,7 +40,7 @@ TrafficWindow::TrafficWindow(TrafficRecorder& recorder, FileDialogs& files, Mess
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
   table_->horizontalHeader()->setStretchLastSection(false);
   table_->horizontalHeader()->setSectionResizeMode(TrafficModel::Detail, QHeaderView::Stretch);
-  const int widths[] = {90, 140, 70, 200, 70, 0, 260, 50};
+  const int widths[] = {90, 100, 70, 170, 70, 0, 230, 50};
   for (int column = 0; column < TrafficModel::ColumnCount; ++column) {
     if (widths[column] > 0) table_->setColumnWidth(column, widths[column]);
   }
