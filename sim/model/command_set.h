@@ -50,7 +50,10 @@ struct Response {
 // Error codes the device uses.
 inline constexpr std::string_view kUnknownCommand = "00";
 inline constexpr std::string_view kBadParameter = "01";
+inline constexpr std::string_view kImpossible = "02";  // no card where the command needs one
 inline constexpr std::string_view kBadData = "04";
+inline constexpr std::string_view kNoAnswerToReset = "61";
+inline constexpr std::string_view kNotReset = "65";  // a card command before its reset
 inline constexpr std::string_view kNoCards = "A0";
 inline constexpr std::string_view kBinFull = "A1";
 inline constexpr std::string_view kNotInitialized = "B0";

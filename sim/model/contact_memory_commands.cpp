@@ -25,10 +25,7 @@ namespace {
 
 constexpr std::uint8_t kSleCommand = 'S';
 constexpr std::uint8_t kEepromCommand = 'T';
-constexpr std::string_view kImpossible = "02";
-constexpr std::string_view kNoAnswerToReset = "61";
 constexpr std::string_view kOtherProtocol = "62";
-constexpr std::string_view kNotPowered = "65";
 
 bool CardAtStation(const DeviceState& s) {
   return s.position == CardPosition::IcStation && s.channelCard.has_value();
@@ -77,7 +74,7 @@ std::optional<Bytes> EepromKindCode(ContactMemory& memory) {
 template <class Chip>
 Response CardCommand(DeviceState& s, const Command& c) {
   ContactMemory* memory = PoweredMemory(s);
-  if (!memory) return Response::Negative(kNotPowered);
+  if (!memory) return Response::Negative(kNotReset);
   Chip* chip = memory->as<Chip>();
   if (!chip) return Response::Negative(kOtherProtocol);
   return Response::Positive(chip->respond(c.data));

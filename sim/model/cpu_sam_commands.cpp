@@ -28,9 +28,6 @@ namespace {
 
 constexpr std::uint8_t kCpuCommand = 'Q';
 constexpr std::uint8_t kSamCommand = 'R';
-constexpr std::string_view kImpossible = "02";
-constexpr std::string_view kNoAnswerToReset = "61";
-constexpr std::string_view kNotReset = "65";
 constexpr std::string_view kEmvRefused = "69";
 
 // Where a command finds its card: the card, or the refusal.

@@ -20,4 +20,16 @@ std::optional<StatusWord> CheckRange(std::size_t start, std::size_t length, std:
   return std::nullopt;
 }
 
+StatusWord VerificationStatus(Verification verification) {
+  switch (verification) {
+    case Verification::Accepted:
+      return kSwOk;
+    case Verification::Wrong:
+      return kSwWrongPassword;
+    case Verification::Locked:
+      return kSwLocked;
+  }
+  return kSwFailed;
+}
+
 }  // namespace kdx::sim

@@ -49,6 +49,10 @@ inline constexpr std::uint8_t kInsWrite = 0xD0;
 // The most bytes one read or write moves.
 inline constexpr std::size_t kMaxTransfer = 0x80;
 
+// The outcome of presenting a card's PSC, and the status word it answers.
+enum class Verification { Accepted, Wrong, Locked };
+StatusWord VerificationStatus(Verification verification);
+
 // `data` followed by the status word.
 Bytes CardAnswer(StatusWord sw, Bytes data = {});
 

@@ -58,15 +58,7 @@ Bytes Sle4428Card::respond(ByteView bytes) {
         if (locked()) return CardAnswer(kSwLocked);
         return CardAnswer(changePsc(psc) ? kSwOk : kSwWrongPassword);
       }
-      switch (verify(psc)) {
-        case Verification::Accepted:
-          return CardAnswer(kSwOk);
-        case Verification::Wrong:
-          return CardAnswer(kSwWrongPassword);
-        case Verification::Locked:
-          return CardAnswer(kSwLocked);
-      }
-      return CardAnswer(kSwFailed);
+      return CardAnswer(VerificationStatus(verify(psc)));
     }
     case kInsRead:
       return read(*c);

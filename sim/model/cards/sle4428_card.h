@@ -23,7 +23,7 @@ class Sle4428Card {
 
   void powerDown() { verified_ = false; }
 
-  enum class Verification { Accepted, Wrong, Locked };
+  using Verification = sim::Verification;
   Verification verify(const std::array<std::uint8_t, 2>& psc);
   bool verified() const { return verified_; }
   bool locked() const { return triesLeft_ == 0; }

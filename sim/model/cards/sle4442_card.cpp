@@ -81,15 +81,7 @@ Bytes Sle4442Card::respond(ByteView bytes) {
     case kInsVerify: {
       if (c->p1 != 0x03 || c->p2 != 0x01) return CardAnswer(kSwWrongParameters);
       if (c->length != 3 || !c->dataFits(false)) return CardAnswer(kSwWrongLength);
-      switch (verify({c->data[0], c->data[1], c->data[2]})) {
-        case Verification::Accepted:
-          return CardAnswer(kSwOk);
-        case Verification::Wrong:
-          return CardAnswer(kSwWrongPassword);
-        case Verification::Locked:
-          return CardAnswer(kSwLocked);
-      }
-      return CardAnswer(kSwFailed);
+      return CardAnswer(VerificationStatus(verify({c->data[0], c->data[1], c->data[2]})));
     }
     case kInsRead:
       return read(*c);

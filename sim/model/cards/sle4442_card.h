@@ -29,7 +29,7 @@ class Sle4442Card {
   // Power lost: a presented PSC is forgotten.
   void powerDown() { verified_ = false; }
 
-  enum class Verification { Accepted, Wrong, Locked };
+  using Verification = sim::Verification;
   // Compares the PSC as the chip does: the error counter first loses a bit,
   // and gets all three back only when the code is right.
   Verification verify(const std::array<std::uint8_t, 3>& psc);
