@@ -6,8 +6,8 @@
 
 #include "link/frame.h"
 #include "link/operation.h"
+#include "support/port_session.h"
 #include "support/process_memory.h"
-#include "support/recording_messages.h"
 #include "support/sim_process.h"
 #include "ui/adapters/qt_serial_line.h"
 
@@ -27,16 +27,11 @@ class PortFloodTest : public QObject {
     std::string error;
     QVERIFY2(sim.start({}, &error), error.c_str());
     ::setenv("KDX846_COM1", sim.linkPath().c_str(), 1);
-    ui::QtSerialLine line;
-    SteadyClock clock;
-    test::RecordingMessages messages;
-    Monitor monitor;
-    LinkState state;
-    Session session{line, clock, messages, monitor, state};
-    QVERIFY(line.open(1, 9600).ok());
-    state.linkOpen = true;
+    test::PortSession port;
+    QVERIFY(port.line.open(1, 9600).ok());
+    port.state.linkOpen = true;
     Reply reply;
-    QCOMPARE(Transact(session, '1', '0', {}, reply), CommandOutcome::Positive);
+    QCOMPARE(Transact(port.session, '1', '0', {}, reply), CommandOutcome::Positive);
 
     const long before = test::ResidentKb();
     QVERIFY(before > 0);
@@ -49,8 +44,8 @@ class PortFloodTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(sim.log().find("flood ended") != std::string::npos, 2000);
 
     // Whatever of the noise was kept is discarded by the next command.
-    QCOMPARE(Transact(session, '1', '0', {}, reply), CommandOutcome::Positive);
-    QVERIFY(messages.boxes.empty());
+    QCOMPARE(Transact(port.session, '1', '0', {}, reply), CommandOutcome::Positive);
+    QVERIFY(port.messages.boxes.empty());
   }
 };
 

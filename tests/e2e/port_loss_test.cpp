@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <cstdlib>
 
+#include "support/port_session.h"
 #include "support/recording_messages.h"
 #include "support/sim_process.h"
 #include "support/window_harness.h"
@@ -27,13 +28,7 @@ double ProcessCpuMs() {
 }
 
 // The main window over the real serial adapter on COM1.
-struct RealWindow {
-  ui::QtSerialLine line;
-  SteadyClock clock;
-  test::RecordingMessages messages;
-  Monitor monitor;
-  LinkState state;
-  Session session{line, clock, messages, monitor, state};
+struct RealWindow : test::PortSession {
   DeviceRecords records;
   test::FakeFileDialogs files;
   ui::ReaderMain window{session, records, files};

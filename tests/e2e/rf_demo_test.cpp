@@ -2,9 +2,9 @@
 // scripts/demo starts it, through the real serial adapter.
 #include <QtTest>
 
+#include "port_session.h"
 #include "rf_fakes.h"
 #include "sim_process.h"
-#include "ui/adapters/qt_serial_line.h"
 
 using namespace kdx;
 using namespace kdx::test;
@@ -17,28 +17,23 @@ class RfDemoTest : public QObject {
     std::string error;
     QVERIFY2(sim.start({"--card", "20/10", "--place", "rf"}, &error), error.c_str());
     setenv("KDX846_COM1", sim.linkPath().c_str(), 1);
-    SteadyClock clock;
-    ui::QtSerialLine line;
-    RecordingMessages messages;
-    Monitor monitor;
-    LinkState state;
-    Session session{line, clock, messages, monitor, state};
-    QCOMPARE(line.open(1, 9600), OpenError::None);
-    state.linkOpen = true;
+    PortSession port;
+    QCOMPARE(port.line.open(1, 9600), OpenError::None);
+    port.state.linkOpen = true;
     FakeRfView view;
-    RfContext context{session, view};
+    RfContext context{port.session, view};
     auto press = [&](std::string_view name) {
       return RunRfOperation(context, *FindRfOperation(name));
     };
 
     QCOMPARE(press("RFCardUPBtn"), CommandOutcome::Positive);
-    QCOMPARE(messages.boxes.back().text,
+    QCOMPARE(port.messages.boxes.back().text,
              std::string("The RF Card is activated\r\nMifare one S50 card"));
     QCOMPARE(view.fields.back().mifareUid, std::string("A1B2C301"));
     QCOMPARE(press("RFCheckPasswordBtn"), CommandOutcome::Positive);
-    QCOMPARE(messages.boxes.back().text, std::string("Check Password\r\nExecute OK\r\n9000"));
+    QCOMPARE(port.messages.boxes.back().text, std::string("Check Password\r\nExecute OK\r\n9000"));
     QCOMPARE(press("RFreadBtn"), CommandOutcome::Positive);
-    QCOMPARE(messages.boxes.back().text, std::string("Read block data\r\nExecute OK\r\n9000"));
+    QCOMPARE(port.messages.boxes.back().text, std::string("Read block data\r\nExecute OK\r\n9000"));
     QCOMPARE(view.block.text(15), std::string("00"));
 
     // Another card laid at the station on the simulator's standard input.
@@ -48,7 +43,7 @@ class RfDemoTest : public QObject {
     view.in.apduA = "0084000008";
     QCOMPARE(press("SendTypeACmd"), CommandOutcome::Positive);
     QCOMPARE(view.responseA.size(), std::size_t{20});
-    line.close();
+    port.line.close();
   }
 };
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "fault_rows.h"
+#include "port_session.h"
 #include "sim_process.h"
 #include "ui/adapters/qt_serial_line.h"
 #include "window_harness.h"
@@ -32,13 +33,7 @@ constexpr std::string_view kCardStatusText =
 constexpr qint64 kSlackMs = 400;
 
 // The main window on the real serial adapter, connected to kdx846-sim.
-struct RealWindow {
-  SteadyClock clock;
-  ui::QtSerialLine line;
-  RecordingMessages messages;
-  Monitor monitor;
-  LinkState state;
-  Session session{line, clock, messages, monitor, state};
+struct RealWindow : PortSession {
   DeviceRecords records;
   FakeFileDialogs files;
   ui::ReaderMain window{session, records, files};

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "link/operation.h"
+#include "port_session.h"
 #include "recording_messages.h"
 #include "sim_process.h"
 #include "ui/adapters/qt_serial_line.h"
@@ -27,14 +28,7 @@ void RouteOnly(int port, const std::string& link) {
   }
 }
 
-struct RealSession {
-  SteadyClock clock;
-  ui::QtSerialLine line;
-  RecordingMessages messages;
-  Monitor monitor;
-  LinkState state;
-  Session session{line, clock, messages, monitor, state};
-};
+using RealSession = test::PortSession;
 
 }  // namespace
 
