@@ -1,5 +1,10 @@
 // kdx846-run end to end: the runner executable against kdx846-sim on a
-// pseudo-terminal. Exit statuses, both output formats and Ctrl-C.
+// pseudo-terminal. Exit statuses, both output formats, stop signals and a
+// closed output pipe.
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -58,7 +63,10 @@ class RunnerTest : public QObject {
     std::string error;
     QVERIFY2(sim_.start({"--latency", "2"}, &error), error.c_str());
   }
-  void init() { QCOMPARE(sim_.control("fault off"), std::string("ok")); }
+  void init() {
+    QCOMPARE(sim_.control("fault off"), std::string("ok"));
+    QCOMPARE(sim_.control("latency 2"), std::string("ok"));
+  }
 
   void exitStatuses_data() {
     QTest::addColumn<QByteArray>("script");
@@ -78,6 +86,10 @@ class RunnerTest : public QObject {
     QTest::newRow("unframable line")
         << QByteArray("C10\r\n\r\nC1$GG\r\n") << QStringList{} << "off" << 3
         << "script.txt:3: a hexadecimal pair above FF: Error:Please Check The Data Effective" << 0;
+    QTest::newRow("nothing to send") << QByteArray("# no command before this\r\nC10")
+                                     << QStringList{} << "off" << 3 << "nothing to send" << 0;
+    QTest::newRow("empty script") << QByteArray() << QStringList{} << "off" << 3
+                                  << "script.txt: nothing to send" << 0;
     QTest::newRow("256 lines") << QByteArray("C10\r\n").repeated(256) << QStringList{} << "off" << 3
                                << "more than 255 lines" << 0;
     QTest::newRow("repeat not a number") << QByteArray("C10") << QStringList{"--repeat", "x"}
@@ -183,29 +195,119 @@ class RunnerTest : public QObject {
     QCOMPARE(objects[1]["line"].toInt(), 2);
   }
 
-  // Ctrl-C: the next command line sends EOT instead, and the runner exits.
-  void interrupt() {
-    QCOMPARE(sim_.control("latency 20"), std::string("ok"));
-    const QString path = dir_.filePath("long.txt");
+  // A stop signal in the middle of a run, as a service manager, a closed
+  // terminal or Ctrl-C sends it, with standard output in a file: every
+  // finished exchange's record is there, the exchange in progress ends, EOT
+  // goes out instead of the next command (its record naming the pass under
+  // way) and the status names the signal. A signal in the last exchange
+  // stops nothing: the run's own status. SIGKILL loses only the exchange in
+  // progress.
+  void stopSignals_data() {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("passes");
+    QTest::addColumn<int>("at");      // the signal goes while the unit answers this frame
+    QTest::addColumn<int>("status");  // when it cut the run short
+    QTest::newRow("SIGTERM at the end of pass 2") << SIGTERM << "jsonl" << 5 << 4 << 143;
+    QTest::newRow("SIGHUP") << SIGHUP << "text" << 5 << 2 << 129;
+    QTest::newRow("Ctrl-C in pass 2 of 5") << SIGINT << "jsonl" << 5 << 3 << 130;
+    QTest::newRow("Ctrl-C in the last exchange") << SIGINT << "jsonl" << 1 << 2 << 0;
+    QTest::newRow("SIGKILL") << SIGKILL << "jsonl" << 5 << 3 << -1;
+  }
+  void stopSignals() {
+    QFETCH(int, signal);
+    QFETCH(QString, format);
+    QFETCH(int, passes);
+    QFETCH(int, at);
+    QFETCH(int, status);
+    QCOMPARE(sim_.control("latency 150"), std::string("ok"));
+    const QString path = dir_.filePath("two.txt");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("C10\r\nC11");
     file.close();
-    QProcess process;
-    process.start(Runner(), QStringList{path, "--repeat", "100000"} + port());
-    QVERIFY(process.waitForStarted());
-    QTest::qWait(500);
     const std::size_t logBefore = sim_.log().size();
-    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
-    // The line in progress, then EOT and up to 3 s for an answer to it.
+    const auto log = [&] { return QString::fromStdString(sim_.log().substr(logBefore)); };
+    QProcess process;
+    process.setStandardOutputFile(dir_.filePath("out"));
+    process.start(
+        Runner(),
+        QStringList{path, "--repeat", QString::number(passes), "--format", format} + port());
+    QVERIFY(process.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(log().count("recv frame") >= at, 10000);
+    ::kill(static_cast<pid_t>(process.processId()), signal);
+    // The exchange in progress, then EOT and up to 3 s for an answer to it.
     QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(sim_.control("latency 2"), std::string("ok"));
-    QCOMPARE(process.exitCode(), 130);
-    const QStringList out = QString::fromUtf8(process.readAllStandardOutput()).split('\n');
-    QVERIFY(out.contains("SD: 04"));
-    QVERIFY(QString::fromUtf8(process.readAllStandardError())
-                .contains("Caution: Cancel communication process"));
-    QTRY_VERIFY(QString::fromStdString(sim_.log().substr(logBefore)).contains("EOT"));
+    const int frames = static_cast<int>(log().count("recv frame"));
+    QFile outFile(dir_.filePath("out"));
+    QVERIFY(outFile.open(QIODevice::ReadOnly));
+    const QString out = QString::fromUtf8(outFile.readAll());
+    const QStringList records = out.split('\n', Qt::SkipEmptyParts);
+    const bool text = format == "text";
+    const int positives =
+        static_cast<int>(text ? out.count("Reply type=<Positive reply>") : out.count("positive"));
+    if (signal == SIGKILL) {
+      QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+      QVERIFY2(positives >= frames - 1 && positives == records.size(), qPrintable(out));
+      return;
+    }
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(positives, frames);  // every finished exchange
+    const bool cut = frames < 2 * passes;
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == (cut ? status : 0), qPrintable(err));
+    QCOMPARE(log().contains("recv host EOT"), cut);
+    if (!cut) return;
+    QVERIFY(err.contains("Caution: Cancel communication process"));
+    if (text) {
+      QVERIFY(records.contains("SD: 04"));
+      return;
+    }
+    // EOT went out in place of the exchange after the last frame.
+    const QJsonObject last = QJsonDocument::fromJson(records.last().toUtf8()).object();
+    QCOMPARE(records.size(), frames + 1);
+    QCOMPARE(last["reply"].toString(), "cancelled");
+    QCOMPARE(last["pass"].toInt(), frames / 2 + 1);
+    QCOMPARE(last["line"].toInt(), frames % 2 + 1);
+  }
+
+  // Standard output into a pipe whose reader goes away after one line, as
+  // "kdx846-run ... | head -1": the exchange in progress ends with its ACK,
+  // EOT goes out instead of the next command and the status is 4.
+  void closedPipe() {
+    QCOMPARE(sim_.control("latency 20"), std::string("ok"));
+    const QString path = dir_.filePath("long.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("C10");
+    file.close();
+    const std::size_t logBefore = sim_.log().size();
+    int pipe[2];
+    QCOMPARE(::pipe2(pipe, O_CLOEXEC), 0);
+    QProcess process;
+    process.setChildProcessModifier([out = pipe[1]] { ::dup2(out, STDOUT_FILENO); });
+    process.start(Runner(), QStringList{path, "--repeat", "1000"} + port());
+    ::close(pipe[1]);
+    QVERIFY(process.waitForStarted());
+    QByteArray first;
+    char byte = 0;
+    pollfd ready{pipe[0], POLLIN, 0};
+    while (!first.endsWith('\n') && ::poll(&ready, 1, 10000) == 1 && ::read(pipe[0], &byte, 1) == 1)
+      first += byte;
+    ::close(pipe[0]);
+    QVERIFY(process.waitForFinished(15000));
+    QCOMPARE(first, QByteArray("SD: F2 00 00 03 43 31 30 03 B0 \n"));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == 4, qPrintable(err));
+    QVERIFY(err.contains("cannot write standard output: Broken pipe"));
+    // The last reply was acknowledged before the EOT.
+    const QStringList received =
+        QString::fromStdString(sim_.log().substr(logBefore)).split('\n').filter(" recv ");
+    QVERIFY(received.size() >= 2);
+    QVERIFY(received.last().endsWith("recv host EOT 04"));
+    QVERIFY2(received.at(received.size() - 2).endsWith("recv host ACK 06"),
+             qPrintable(received.join('\n')));
   }
 };
 

@@ -22,6 +22,23 @@ class RunOutputTest : public QObject {
                                                "115200", "--address",    "1f",    "--repeat",
                                                "3",      "--format",     "jsonl"}
                                 << "";
+    QTest::newRow("values after =")
+        << QStringList{"--port=/dev/ttyUSB0", "s.txt",      "--baud=115200",
+                       "--address=1f",        "--repeat=3", "--format=jsonl"}
+        << "";
+    QTest::newRow("value after the first =")
+        << QStringList{"s.txt", "--port=COM1", "--address==1"}
+        << "--address =1: not a hexadecimal number from 0 to FF";
+    QTest::newRow("empty value after =")
+        << QStringList{"s.txt", "--port="} << "no port given (--port COMn or a device path)";
+    QTest::newRow("help with a value") << QStringList{"--help=all"} << "--help takes no value";
+    QTest::newRow("COM16") << QStringList{"s.txt", "--port", "COM16"} << "";
+    QTest::newRow("COM0") << QStringList{"s.txt", "--port", "COM0"}
+                          << "--port COM0: no such port (COM1 to COM16); a file of that name is "
+                             "./COM0";
+    QTest::newRow("COM17") << QStringList{"s.txt", "--port=COM17"}
+                           << "--port COM17: no such port (COM1 to COM16); a file of that name "
+                              "is ./COM17";
     QTest::newRow("no script") << QStringList{"--port", "COM1"} << "no script given";
     QTest::newRow("no port") << QStringList{"s.txt"}
                              << "no port given (--port COMn or a device path)";
@@ -41,6 +58,8 @@ class RunOutputTest : public QObject {
                             << "--format xml: text or jsonl";
     QTest::newRow("unknown") << QStringList{"s.txt", "--port", "COM1", "--fast", "1"}
                              << "unknown option --fast";
+    QTest::newRow("unknown, last")
+        << QStringList{"s.txt", "--port", "COM1", "--fast"} << "unknown option --fast";
   }
   void options() {
     QFETCH(QStringList, args);
@@ -51,7 +70,8 @@ class RunOutputTest : public QObject {
     std::string why;
     QCOMPARE(ParseRunOptions(argv, options, why), error.isEmpty());
     QCOMPARE(QString::fromStdString(why), error);
-    if (QTest::currentDataTag() == QByteArray("everything")) {
+    const QByteArray tag = QTest::currentDataTag();
+    if (tag == "everything" || tag == "values after =") {
       QCOMPARE(options.script, std::string("s.txt"));
       QCOMPARE(options.port, std::string("/dev/ttyUSB0"));
       QCOMPARE(options.baud, 115200);

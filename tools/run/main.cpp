@@ -24,25 +24,61 @@ using namespace kdx;
 using namespace kdx::run;
 
 constexpr std::size_t kMaxScriptBytes = 1 << 20;
+// Standard output's buffer holds the whole text of any one exchange, so it
+// is written between exchanges, never between a reply and its ACK.
+constexpr std::size_t kOutputBuffer = 1 << 16;
 
-volatile std::sig_atomic_t gInterrupted = 0;
+// The signals that stop a run as "Cancel" does: Ctrl-C, a service manager's
+// TERM and the HUP of a closed terminal.
+#ifndef _WIN32
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+#else
+constexpr int kStopSignals[] = {SIGINT, SIGTERM};
+#endif
 
-extern "C" void OnInterrupt(int) {
-  gInterrupted = 1;
+volatile std::sig_atomic_t gStopSignal = 0;
+
+extern "C" void OnStopSignal(int signal) {
+  gStopSignal = signal;
+#ifndef _WIN32
+  // A second one ends the program at once.
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  for (int stop : kStopSignals) sigaction(stop, &fallback, nullptr);
+#endif
 }
 
-// The first Ctrl-C cancels like "Cancel"; a second one ends the program at
-// once (the handler resets itself).
-void CatchInterrupt() {
+// The first stop signal cancels like "Cancel"; a second one ends the program
+// at once. A reader of standard output that went away becomes a write error
+// the run handles (SIGPIPE is ignored).
+void CatchSignals() {
 #ifndef _WIN32
   struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  action.sa_flags = SA_RESETHAND;
+  action.sa_handler = OnStopSignal;
+  // Restarted writes: a signal during a write to standard output is not a
+  // write error. The waits for the unit (poll) are never restarted and go
+  // on to their own deadlines.
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  for (int stop : kStopSignals) sigaddset(&action.sa_mask, stop);
+  for (int stop : kStopSignals) sigaction(stop, &action, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
 #else
-  std::signal(SIGINT, OnInterrupt);
+  // Windows resets the handler when the signal comes.
+  for (int stop : kStopSignals) std::signal(stop, OnStopSignal);
 #endif
+}
+
+const char* SignalName(int signal) {
+  switch (signal) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    default:
+      return "SIGHUP";
+  }
 }
 
 int BadInput(const std::string& why) {
@@ -72,16 +108,22 @@ bool CheckScript(const std::string& name, const std::string& text, std::string& 
     return false;
   }
   const auto lines = static_cast<std::int32_t>(ScriptLineCount(text));
+  bool sends = false;
   for (std::int32_t i = 0; i < lines; ++i) {
     const std::string line = ReadTextLine(text, i);
     if (line.empty()) continue;
     if (static_cast<unsigned char>(line[0]) < 0x30) break;
+    sends = true;
     const ParsedLine parsed = ParseCommandLine(line);
     if (!parsed.ok()) {
       error = name + ":" + std::to_string(i + 1) + ": " + FaultText(parsed.fault) +
               ": Error:Please Check The Data Effective";
       return false;
     }
+  }
+  if (!sends) {
+    error = name + ": nothing to send (no command line before the end or a line that ends a run)";
+    return false;
   }
   return true;
 }
@@ -114,6 +156,7 @@ bool ReadScript(const std::string& path, std::string& text, std::string& error) 
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOFBF, kOutputBuffer);
   RunOptions options;
   std::string error;
   if (!ParseRunOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
@@ -138,7 +181,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kdx846-run: cannot open %s\n", error.c_str());
     return kExitLink;
   }
-  CatchInterrupt();
+  CatchSignals();
 
   SteadyClock clock;
   RunMessages messages(stderr);
@@ -151,27 +194,56 @@ int main(int argc, char** argv) {
   ConsoleState state;
   SystemLocalTime time;
   Outcome outcome;
-  bool cancelled = false;
   ConsoleContext context{session, state, view, time, nullptr, nullptr};
+
+  // Each record is written out as its exchange ends: a run that is killed
+  // loses only the exchange in progress.
+  std::string outputError;  // why standard output could not be written
+  const auto flushOutput = [&] {
+    if (!outputError.empty()) return;
+    const bool failed = std::fflush(stdout) != 0;
+    const int why = errno;
+    if (failed || std::ferror(stdout)) outputError = failed ? std::strerror(why) : "write error";
+  };
+  // Where the exchange under way stands: a cancel zeroes the passes left.
+  int pass = 1;
+  int lineNumber = 1;
+  int finished = 0;  // exchanges that sent their command
+  bool stopping = false;
   context.processEvents = [&] {
-    if (gInterrupted && !cancelled) {
-      cancelled = true;
+    flushOutput();  // what the last exchange added after its record
+    pass = state.repeatCount - state.remaining + 1;
+    lineNumber = state.currentLine + 1;
+    // A stop signal or a failed output: EOT instead of this command.
+    if ((gStopSignal || !outputError.empty()) && !stopping) {
+      stopping = true;
       CancelRun(context);
     }
   };
   context.onExchange = [&](const ExchangeRecord& record) {
     outcome.add(record.end);
-    if (options.format != Format::JsonLines) return;
-    const int pass = state.repeatCount - state.remaining + 1;
-    const std::string json = ExchangeJson(record, state.currentLine + 1, pass);
-    std::fwrite(json.data(), 1, json.size(), stdout);
-    std::fputc('\n', stdout);
+    if (record.end != ExchangeEnd::Cancelled) ++finished;
+    if (options.format == Format::JsonLines && outputError.empty()) {
+      const std::string json = ExchangeJson(record, lineNumber, pass) + "\n";
+      std::fwrite(json.data(), 1, json.size(), stdout);
+    }
+    flushOutput();
   };
 
   LoadConsole(context);
   StartRun(context);
-  std::fflush(stdout);
+  flushOutput();
   line->close();
-  if (gInterrupted) return kExitCancelled;
-  return outcome.status();
+  if (!outputError.empty())
+    std::fprintf(stderr, "kdx846-run: cannot write standard output: %s\n", outputError.c_str());
+  if (stopping) {
+    std::fprintf(stderr, "kdx846-run: %s: EOT went out instead of pass %d, line %d, after %d %s\n",
+                 outputError.empty() ? SignalName(gStopSignal) : "stopped", pass, lineNumber,
+                 finished, finished == 1 ? "exchange" : "exchanges");
+  }
+  if (!outputError.empty()) return kExitOutput;
+  // A stop that came when nothing was left to cut short leaves the run's own
+  // status.
+  const int status = outcome.status();
+  return status == kExitCancelled && gStopSignal ? 128 + gStopSignal : status;
 }

@@ -24,7 +24,10 @@ inline constexpr int kExitPositive = 0;     // every exchange got a positive rep
 inline constexpr int kExitNegative = 1;     // a reply was negative (or neither "P" nor "N")
 inline constexpr int kExitLink = 2;         // the port or the device failed
 inline constexpr int kExitBadInput = 3;     // bad arguments or a bad script
-inline constexpr int kExitCancelled = 130;  // Ctrl-C: EOT sent, run ended
+inline constexpr int kExitOutput = 4;       // standard output could not be written
+// Cancelled by Ctrl-C: EOT sent, run ended. A stop signal ends with 128 and
+// its number: 130 for SIGINT, 143 for SIGTERM, 129 for SIGHUP.
+inline constexpr int kExitCancelled = 130;
 
 // Reads the command line; false with the reason in `error`. --help and
 // --version stop the reading: nothing else is read or required.
