@@ -55,7 +55,7 @@ Outgoing ReadProtection(Sle4428Context& c) {
 template <std::uint8_t Mode>
 Outgoing Write(Sle4428Context& c) {
   const Sle4428Inputs in = c.view.inputs();
-  const auto high = FieldByte(in.highAddress);
+  const auto high = ParseHexByte(in.highAddress);
   if (!high) return Outgoing::Refuse(kCheckData);
   if (*high > kHighestPage) return Outgoing::Refuse(kAddressOutOfRange);
   ApduBuilder apdu;
