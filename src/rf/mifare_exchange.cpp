@@ -48,8 +48,9 @@ namespace {
 void ShowResult(RfContext& context, const RfOperation& row, const Reply& reply,
                 std::string_view success) {
   const std::string status = StatusText(reply);
-  context.session.messages.show(
-      row.title, MifareMessage(row.text, ResultLine(status, success), status), Icon::Information);
+  context.session.messages.show(row.boxTitle,
+                                MifareMessage(row.boxText, ResultLine(status, success), status),
+                                Icon::Information);
 }
 
 }  // namespace
