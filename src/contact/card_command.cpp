@@ -14,33 +14,14 @@ constexpr std::array<std::string_view, 10> kAt24Kinds{
 
 }  // namespace
 
-std::optional<std::uint8_t> FieldByte(std::string_view text) {
-  if (text.empty() || text.size() > 2) return std::nullopt;
-  unsigned value = 0;
-  for (char c : text) {
-    unsigned digit = 0;
-    if (c >= '0' && c <= '9') {
-      digit = static_cast<unsigned>(c - '0');
-    } else if (c >= 'A' && c <= 'F') {
-      digit = static_cast<unsigned>(c - 'A' + 10);
-    } else if (c >= 'a' && c <= 'f') {
-      digit = static_cast<unsigned>(c - 'a' + 10);
-    } else {
-      return std::nullopt;
-    }
-    value = value * 16 + digit;
-  }
-  return static_cast<std::uint8_t>(value);
-}
-
 ApduBuilder& ApduBuilder::field(std::string_view text) {
-  const auto value = FieldByte(text);
+  const auto value = ParseHexByte(text);
   if (!value) ok = false;
   return add(value.value_or(0));
 }
 
 ApduBuilder& ApduBuilder::lengthAndGridData(std::string_view length, const CellGrid& grid) {
-  const auto n = FieldByte(length);
+  const auto n = ParseHexByte(length);
   if (!n) {
     ok = false;
     return *this;

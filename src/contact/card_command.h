@@ -26,10 +26,6 @@ inline constexpr std::uint8_t kInsWrite = 0xD0;
 inline constexpr std::string_view kTransmitCommand = "Transmit Command";
 inline constexpr std::string_view kAddressOutOfRange = "Address out of range";
 
-// An entry field read as a hex byte: one or two hex digits ("7F" is 7Fh);
-// nothing for an empty field, another character or a value above FFh.
-std::optional<std::uint8_t> FieldByte(std::string_view text);
-
 // The bytes of an APDU whose every field converted, or nothing.
 struct ApduBuilder {
   Bytes bytes;

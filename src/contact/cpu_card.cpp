@@ -32,27 +32,6 @@ ResetAnswer SplitReset(Bytes data) {
   return answer;
 }
 
-std::optional<std::uint8_t> HexDigit(char c) {
-  if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
-  if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
-  if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
-  return std::nullopt;
-}
-
-// One pair of the APDU text as a byte: one or two hex digits once the
-// blanks around them are trimmed.
-std::optional<std::uint8_t> PairByte(std::string_view pair) {
-  const std::string_view digits = TrimBlanks(pair);
-  if (digits.empty()) return std::nullopt;
-  std::uint8_t value = 0;
-  for (char c : digits) {
-    const auto digit = HexDigit(c);
-    if (!digit) return std::nullopt;
-    value = static_cast<std::uint8_t>(value * 16 + *digit);
-  }
-  return value;
-}
-
 }  // namespace
 
 ResetAnswer PositiveResetAnswer(const Reply& reply) {
@@ -93,7 +72,7 @@ ApduText ParseApduText(std::string_view text) {
     return out;
   }
   for (std::size_t i = 0; i < text.size(); i += 2) {
-    const auto byte = PairByte(text.substr(i, 2));
+    const auto byte = ParseHexByte(TrimBlanks(text.substr(i, 2)));
     if (!byte) {
       out.bytes.clear();
       out.error = ApduTextError::BadPair;

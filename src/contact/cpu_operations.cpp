@@ -72,41 +72,103 @@ void ShowReset(CpuCardContext& c, const CpuCardOperation& row, const Reply& repl
   const ResetAnswer answer = PositiveResetAnswer(reply);
   c.view.appendResetText(HexText(answer.atr));
   if (answer.protocol != '0' && answer.protocol != '1') return;
-  const std::string text = std::string(row.text) + (answer.protocol == '0' ? "(T=0)" : "(T=1)");
-  c.session.messages.show(row.title, text, Icon::Information);
+  const std::string text = std::string(row.boxText) + (answer.protocol == '0' ? "(T=0)" : "(T=1)");
+  c.session.messages.show(row.boxTitle, text, Icon::Information);
 }
 
 void ShowApduResponse(CpuCardContext& c, const CpuCardOperation& row, const Reply& reply) {
   c.view.appendResponseText(HexText(reply.data()));
-  c.session.messages.show(row.title, row.text, Icon::Information);
+  c.session.messages.show(row.boxTitle, row.boxText, Icon::Information);
 }
 
 void ShowCpuStatus(CpuCardContext& c, const CpuCardOperation& row, const Reply& reply) {
-  c.session.messages.show(row.title, CpuCardStatusText(reply, false), Icon::Information);
+  c.session.messages.show(row.boxTitle, CpuCardStatusText(reply, false), Icon::Information);
 }
 
 void ShowSamStatus(CpuCardContext& c, const CpuCardOperation& row, const Reply& reply) {
-  c.session.messages.show(row.title, CpuCardStatusText(reply, true), Icon::Information);
+  c.session.messages.show(row.boxTitle, CpuCardStatusText(reply, true), Icon::Information);
+}
+
+// Negative replies.
+
+// A reset keeps the data after the error code in `ResetTextBack`; the
+// negative-reply report follows.
+void ShowResetNegative(CpuCardContext& c, const CpuCardOperation&, const Reply& reply) {
+  c.view.appendResetText(HexText(NegativeReplyData(reply)));
+  ReportNegativeReply(c.session.messages, reply.at(3), reply.at(4));
+}
+
+// The cold reset's "69" with the protocol byte is the card refusing the
+// EMV2000 activation: its ATR goes into `ResetTextBack` and its own box names
+// the card's protocol.
+void ShowColdResetNegative(CpuCardContext& c, const CpuCardOperation& row, const Reply& reply) {
+  const ResetAnswer answer = IsEmvRefusal(reply) ? EmvRefusalAnswer(reply) : ResetAnswer{};
+  if (!answer.protocol) {
+    ShowResetNegative(c, row, reply);
+    return;
+  }
+  c.view.appendResetText(HexText(answer.atr));
+  const std::string text =
+      std::string(kEmvRefusedText) + kCrLf + (*answer.protocol == '0' ? "T=0" : "T=1");
+  c.session.messages.show("Negative response:69", text, Icon::Information);
 }
 
 using OnPositive = void (*)(CpuCardContext&, const CpuCardOperation&, const Reply&);
 
-// The five buttons both windows have, for one twin.
+// The five buttons both windows have, for one twin. Card status and
+// deactivate check the link before their prologue; the resets and the APDU
+// exchange leave it to the transaction.
 constexpr std::array<CpuCardOperation, 5> TwinRows(std::uint8_t command, std::string_view window,
                                                    const ControlNames& names,
                                                    std::string_view apduSuccess,
                                                    OnPositive showStatus) {
   return {{
-      {names.coldReset, "Cold Reset", window, command, kCpuColdResetParameter, ColdResetCheck,
-       ShowReset, "Cold Reset", "Cold Reset Success"},
-      {names.warmReset, "Warm Reset", window, command, kCpuWarmResetParameter, ResetCheck,
-       ShowReset, "Warm Reset", "Warm Reset Success"},
-      {names.sendApdu, "Send APDU", window, command, kCpuApduParameter, ApduCheck, ShowApduResponse,
-       "C-APDU", apduSuccess},
-      {names.status, "Card Status", window, command, kCpuStatusParameter, nullptr, showStatus,
-       "Card Status", ""},
-      {names.deactivate, "Deactivate", window, command, kCpuDeactivateParameter, nullptr, nullptr,
-       "Deactivate", "Deactivate Success"},
+      {.control = names.coldReset,
+       .caption = "Cold Reset",
+       .frame = window,
+       .command = command,
+       .parameter = kCpuColdResetParameter,
+       .check = ColdResetCheck,
+       .checkLinkFirst = false,
+       .onPositive = ShowReset,
+       .onNegative = ShowColdResetNegative,
+       .boxTitle = "Cold Reset",
+       .boxText = "Cold Reset Success"},
+      {.control = names.warmReset,
+       .caption = "Warm Reset",
+       .frame = window,
+       .command = command,
+       .parameter = kCpuWarmResetParameter,
+       .check = ResetCheck,
+       .checkLinkFirst = false,
+       .onPositive = ShowReset,
+       .onNegative = ShowResetNegative,
+       .boxTitle = "Warm Reset",
+       .boxText = "Warm Reset Success"},
+      {.control = names.sendApdu,
+       .caption = "Send APDU",
+       .frame = window,
+       .command = command,
+       .parameter = kCpuApduParameter,
+       .check = ApduCheck,
+       .checkLinkFirst = false,
+       .onPositive = ShowApduResponse,
+       .boxTitle = "C-APDU",
+       .boxText = apduSuccess},
+      {.control = names.status,
+       .caption = "Card Status",
+       .frame = window,
+       .command = command,
+       .parameter = kCpuStatusParameter,
+       .onPositive = showStatus,
+       .boxTitle = "Card Status"},
+      {.control = names.deactivate,
+       .caption = "Deactivate",
+       .frame = window,
+       .command = command,
+       .parameter = kCpuDeactivateParameter,
+       .boxTitle = "Deactivate",
+       .boxText = "Deactivate Success"},
   }};
 }
 
@@ -117,37 +179,18 @@ const std::array<CpuCardOperation, 5> kCpuRows =
 const std::array<CpuCardOperation, 6> kSamRows = [] {
   const auto twin = TwinRows(kSamCardCommand, kSamWindowName, kSamNames, "\xE6\x88\x90\xE5\x8A\x9F",
                              ShowSamStatus);
-  std::array<CpuCardOperation, 6> rows{
-      {{"SelectSamCmd", "Choose SAM", kSamWindowName, kSamCardCommand, kChooseSamParameter,
-        ChooseSamCheck, nullptr, "Choose SAM", "Choose SAM Success"}}};
+  std::array<CpuCardOperation, 6> rows{{{.control = "SelectSamCmd",
+                                         .caption = "Choose SAM",
+                                         .frame = kSamWindowName,
+                                         .command = kSamCardCommand,
+                                         .parameter = kChooseSamParameter,
+                                         .check = ChooseSamCheck,
+                                         .checkLinkFirst = false,
+                                         .boxTitle = "Choose SAM",
+                                         .boxText = "Choose SAM Success"}}};
   for (std::size_t i = 0; i < twin.size(); ++i) rows[i + 1] = twin[i];
   return rows;
 }();
-
-// Card status and deactivate check the link before their prologue.
-bool ChecksLinkFirst(const CpuCardOperation& row) {
-  return row.parameter == kCpuStatusParameter || row.parameter == kCpuDeactivateParameter;
-}
-
-// A negative reply: the resets keep the data after the error code in
-// `ResetTextBack`; the cold reset's "69" names the card's protocol itself
-// when the reply carries the protocol byte.
-void ShowNegative(CpuCardContext& c, const CpuCardOperation& row, const Reply& reply) {
-  const bool reset =
-      row.parameter == kCpuColdResetParameter || row.parameter == kCpuWarmResetParameter;
-  if (row.parameter == kCpuColdResetParameter && IsEmvRefusal(reply)) {
-    const ResetAnswer answer = EmvRefusalAnswer(reply);
-    if (answer.protocol) {
-      c.view.appendResetText(HexText(answer.atr));
-      const std::string text =
-          std::string(kEmvRefusedText) + kCrLf + (*answer.protocol == '0' ? "T=0" : "T=1");
-      c.session.messages.show("Negative response:69", text, Icon::Information);
-      return;
-    }
-  }
-  if (reset) c.view.appendResetText(HexText(NegativeReplyData(reply)));
-  ReportNegativeReply(c.session.messages, reply.at(3), reply.at(4));
-}
 
 }  // namespace
 
@@ -163,25 +206,6 @@ std::span<const std::string_view> ApduCommandList(CpuCardWindow window) {
 
 const CpuCardOperation* FindCpuCardOperation(CpuCardWindow window, std::string_view control) {
   return FindRow(CpuCardOperations(window), control);
-}
-
-CommandOutcome RunCpuCardOperation(CpuCardContext& context, const CpuCardOperation& row) {
-  // The standard sequence, except that the reset and APDU buttons leave the
-  // link check to the transaction, and negative replies are shown here.
-  CommandHooks hooks;
-  hooks.checkLinkFirst = ChecksLinkFirst(row);
-  hooks.onNegative = [&context, &row](const Reply& reply) { ShowNegative(context, row, reply); };
-  return RunCommand(
-      context.session, row.command, row.parameter,
-      [&context, &row] { return row.check ? row.check(context) : Outgoing::Send(); },
-      [&context, &row](const Reply& reply) {
-        if (row.onPositive) {
-          row.onPositive(context, row, reply);
-        } else {
-          context.session.messages.show(row.title, row.text, Icon::Information);
-        }
-      },
-      nullptr, hooks);
 }
 
 }  // namespace kdx

@@ -53,8 +53,9 @@ CardTypeMeaning Lookup(const std::array<TypeRow, N>& table, std::string_view cod
 void ShowCardType(DeviceContext& context, const DeviceOperation& row,
                   const CardTypeMeaning& meaning) {
   if (!meaning.tabs.empty()) context.view.bringTabsToFront(meaning.tabs);
-  context.session.messages.show(
-      row.title, std::string(row.text) + kCrLf + std::string(meaning.text), Icon::Information);
+  context.session.messages.show(row.boxTitle,
+                                std::string(row.boxText) + kCrLf + std::string(meaning.text),
+                                Icon::Information);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ void ShowCounter(DeviceContext& context, const DeviceOperation& row, const Reply
     return;
   }
   context.view.setCounterText(counter);
-  context.session.messages.show(row.title, row.text, Icon::Information);
+  context.session.messages.show(row.boxTitle, row.boxText, Icon::Information);
 }
 
 Outgoing PaddedCounter(DeviceContext& context) {

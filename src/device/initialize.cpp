@@ -22,8 +22,9 @@ Outgoing ChooseInitializeOption(DeviceContext& context) {
 }
 
 void ShowInitialized(DeviceContext& context, const DeviceOperation& row, const Reply& reply) {
-  context.session.messages.show(
-      row.title, std::string(row.text) + kCrLf + Latin1ToUtf8(reply.dataText()), Icon::Information);
+  context.session.messages.show(row.boxTitle,
+                                std::string(row.boxText) + kCrLf + Latin1ToUtf8(reply.dataText()),
+                                Icon::Information);
 }
 
 }  // namespace kdx

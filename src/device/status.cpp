@@ -65,7 +65,7 @@ std::string CardStatusMessage(std::uint8_t st0, std::uint8_t st1, std::uint8_t s
 
 void ShowCardStatus(DeviceContext& context, const DeviceOperation& row, const Reply& reply) {
   context.session.messages.show(
-      row.title,
+      row.boxTitle,
       CardStatusMessage(StatusByte(reply, 0), StatusByte(reply, 1), StatusByte(reply, 2)),
       Icon::Information);
 }

@@ -4,23 +4,9 @@
 
 namespace kdx {
 
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-}  // namespace
-
 std::uint8_t CellByte(std::string_view text) {
   unsigned value = 0;
-  for (char c : text) {
-    const int digit = HexDigit(c);
-    value = value * 16 + static_cast<unsigned>(digit < 0 ? 0 : digit);
-  }
+  for (char c : text) value = value * 16 + HexDigit(c).value_or(0);
   return static_cast<std::uint8_t>(value & 0xFFu);
 }
 
@@ -38,8 +24,9 @@ std::optional<Bytes> StrictGridBytes(const CellGrid& grid, int first, int count)
   out.reserve(static_cast<std::size_t>(count));
   for (int i = first; i < first + count; ++i) {
     const std::string text = grid.text(i);
-    if (text.size() != 2 || HexDigit(text[0]) < 0 || HexDigit(text[1]) < 0) return std::nullopt;
-    out.push_back(CellByte(text));
+    const auto byte = text.size() == 2 ? ParseHexByte(text) : std::nullopt;
+    if (!byte) return std::nullopt;
+    out.push_back(*byte);
   }
   return out;
 }

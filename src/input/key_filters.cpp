@@ -1,5 +1,7 @@
 #include "input/key_filters.h"
 
+#include "link/bytes.h"
+
 namespace kdx {
 
 namespace {
@@ -8,10 +10,11 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-std::optional<char> HexDigit(char c) {
-  if (IsDigit(c) || (c >= 'A' && c <= 'F')) return c;
-  if (c >= 'a' && c <= 'f') return static_cast<char>(c - 'a' + 'A');
-  return std::nullopt;
+// A hex digit passes in upper case, as HexByte writes it.
+std::optional<char> UpperHexDigit(char c) {
+  const auto digit = HexDigit(c);
+  if (!digit) return std::nullopt;
+  return HexByte(*digit)[1];
 }
 
 }  // namespace
@@ -19,10 +22,10 @@ std::optional<char> HexDigit(char c) {
 std::optional<char> FilterKey(KeyFilter filter, char code) {
   switch (filter) {
     case KeyFilter::StrictHex:
-      return HexDigit(code);
+      return UpperHexDigit(code);
     case KeyFilter::HexWithBackspace:
       if (code == kBackspace) return code;
-      return HexDigit(code);
+      return UpperHexDigit(code);
     case KeyFilter::Decimal:
       if (IsDigit(code)) return code;
       return std::nullopt;

@@ -4,14 +4,25 @@ namespace kdx {
 
 namespace {
 constexpr char kDigits[] = "0123456789ABCDEF";
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 }  // namespace
+
+std::optional<std::uint8_t> HexDigit(char c) {
+  if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
+  if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
+  if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
+  return std::nullopt;
+}
+
+std::optional<std::uint8_t> ParseHexByte(std::string_view text) {
+  if (text.empty() || text.size() > 2) return std::nullopt;
+  std::uint8_t value = 0;
+  for (char c : text) {
+    const auto digit = HexDigit(c);
+    if (!digit) return std::nullopt;
+    value = static_cast<std::uint8_t>(value * 16 + *digit);
+  }
+  return value;
+}
 
 std::string HexByte(std::uint8_t value) {
   return {kDigits[value >> 4], kDigits[value & 0x0F]};
@@ -48,22 +59,22 @@ std::string Latin1ToUtf8(std::string_view text) {
 
 bool ParseHexBytes(std::string_view text, Bytes& out) {
   out.clear();
-  int high = -1;
+  std::optional<std::uint8_t> high;
   for (char c : text) {
     if (c == ' ') {
-      if (high >= 0) return false;  // a blank inside a pair
+      if (high) return false;  // a blank inside a pair
       continue;
     }
-    int v = HexValue(c);
-    if (v < 0) return false;
-    if (high < 0) {
-      high = v;
+    const auto digit = HexDigit(c);
+    if (!digit) return false;
+    if (!high) {
+      high = digit;
     } else {
-      out.push_back(static_cast<std::uint8_t>(high * 16 + v));
-      high = -1;
+      out.push_back(static_cast<std::uint8_t>(*high * 16 + *digit));
+      high.reset();
     }
   }
-  return high < 0;
+  return !high;
 }
 
 }  // namespace kdx

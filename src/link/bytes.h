@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,6 +31,15 @@ Bytes TextToBytes(std::string_view text);
 // Device text (one byte, one character) as the UTF-8 the message service
 // takes, so that a byte above 7Fh shows as its character, not as garbage.
 std::string Latin1ToUtf8(std::string_view text);
+
+// The value of one hex digit, "0" to "9", "A" to "F" or "a" to "f"; nothing
+// for any other character.
+std::optional<std::uint8_t> HexDigit(char c);
+
+// One or two hex digits (either case) as a byte: "7" is 07h, "7f" 7Fh.
+// Nothing for an empty text, more than two characters, or a character that
+// is not a hex digit (a blank included).
+std::optional<std::uint8_t> ParseHexByte(std::string_view text);
 
 // Parses hex pairs, ignoring blanks between them ("F2 00 03" or "f20003").
 // Returns false on an odd digit count or a non-hex character.

@@ -1,5 +1,7 @@
 #include "link/conversions.h"
 
+#include "link/bytes.h"
+
 namespace kdx {
 
 std::string DoubleType(std::string_view text) {
@@ -23,14 +25,7 @@ std::string PadBinary8(std::string_view text) {
 
 double HexTextToNumber(std::string_view text) {
   double value = 0;
-  for (char c : text) {
-    int digit = 0;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    value = value * 16 + digit;
-  }
+  for (char c : text) value = value * 16 + HexDigit(c).value_or(0);
   return value;
 }
 

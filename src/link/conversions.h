@@ -13,8 +13,8 @@ std::string DoubleType(std::string_view text);
 // Prefixes "0" until the length is a multiple of 8 ("101" -> "00000101").
 std::string PadBinary8(std::string_view text);
 
-// Value of upper-case hex text ("1F" -> 31, "" -> 0). Any other character
-// counts as 0 in its place.
+// Value of hex text ("1F" -> 31, "" -> 0), letters in either case. Any other
+// character counts as 0 in its place.
 double HexTextToNumber(std::string_view text);
 
 // Base-36 value of a one-character text: "0".."9", "a".."z", "A".."Z";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/conversions.h"
+
 namespace kdx {
 
 std::uint8_t ComputeBcc(ByteView buffer) {
@@ -36,20 +38,10 @@ Bytes BuildCommand(std::uint8_t address, std::uint8_t command, std::uint8_t para
 }
 
 std::optional<std::uint8_t> ParseAddress(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  if (text.empty()) return std::nullopt;
-  unsigned value = 0;
-  for (char c : text) {
-    int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else return std::nullopt;
-    value = value * 16 + static_cast<unsigned>(digit);
-    if (value > 0xFF) return std::nullopt;
-  }
-  return static_cast<std::uint8_t>(value);
+  text = TrimBlanks(text);
+  // Leading zeros do not count: "00F" is 0Fh.
+  while (text.size() > 2 && text.front() == '0') text.remove_prefix(1);
+  return ParseHexByte(text);
 }
 
 }  // namespace kdx

@@ -93,27 +93,47 @@ CommandOutcome RunCommand(Session& session, std::uint8_t command, std::uint8_t p
                           Reply* reply = nullptr);
 
 // One command button of an area, as a table row. `Context` is what the area's
-// operations work on: the session, the area's records and its view.
-//   - `check` reads and checks the operator's input; none sends no data.
-//   - `onPositive` shows a positive reply; none shows the row's `title` and
-//     `text` in an information box.
+// operations work on: the session, the area's records and its view. Rows are
+// written with designators and name only what they use.
 template <class Context>
 struct OperationRow {
-  std::string_view control;  // the button's object name
-  std::string_view caption;
-  std::string_view frame;  // the frame (or tab) the button stands in
-  std::uint8_t command;
-  std::uint8_t parameter;
+  // The button: its object name, its caption and the frame (or tab) it
+  // stands in.
+  std::string_view control = {};
+  std::string_view caption = {};
+  std::string_view frame = {};
+
+  // The command it sends. An operation whose input chooses the parameter code
+  // gives it from `check`.
+  std::uint8_t command = 0;
+  std::uint8_t parameter = 0;
+
+  // How it runs (see RunCommand and CommandHooks):
+  //   - `check` reads and checks the operator's input; none sends no data.
+  //   - `checkLinkFirst` false leaves the link check to the transaction.
+  //   - `onPositive` shows a positive reply; none shows the box below.
+  //   - `onNegative` shows a negative reply; none leaves it to the
+  //     negative-reply report.
   Outgoing (*check)(Context&) = nullptr;
+  bool checkLinkFirst = true;
   void (*onPositive)(Context&, const OperationRow&, const Reply&) = nullptr;
-  std::string_view title;
-  std::string_view text;
+  void (*onNegative)(Context&, const OperationRow&, const Reply&) = nullptr;
+
+  // The information box of a positive reply: its title, and its text or,
+  // where `onPositive` adds the reply's own lines, the heading above them.
+  std::string_view boxTitle = {};
+  std::string_view boxText = {};
 };
 
 // Runs one row through RunCommand.
 template <class Context>
 CommandOutcome RunOperation(Context& context, const OperationRow<Context>& row) {
   Session& session = context.session;
+  CommandHooks hooks;
+  hooks.checkLinkFirst = row.checkLinkFirst;
+  if (row.onNegative) {
+    hooks.onNegative = [&](const Reply& reply) { row.onNegative(context, row, reply); };
+  }
   return RunCommand(
       session, row.command, row.parameter,
       [&]() { return row.check ? row.check(context) : Outgoing::Send(); },
@@ -121,9 +141,10 @@ CommandOutcome RunOperation(Context& context, const OperationRow<Context>& row) 
         if (row.onPositive) {
           row.onPositive(context, row, reply);
         } else {
-          session.messages.show(row.title, row.text, Icon::Information);
+          session.messages.show(row.boxTitle, row.boxText, Icon::Information);
         }
-      });
+      },
+      nullptr, hooks);
 }
 
 // The row of a table by control name, or nullptr.

@@ -94,7 +94,7 @@ void ShowActivation(RfContext& context, const RfOperation& row, const Reply& rep
   if (result.message.empty()) return;
   context.view.showCardFields(result.fields);
   if (!result.tabs.empty()) context.view.bringTabsToFront(result.tabs);
-  context.session.messages.show(row.title, result.message, Icon::Information);
+  context.session.messages.show(row.boxTitle, result.message, Icon::Information);
 }
 
 std::string_view RfStatusName(std::string_view code) {
@@ -110,7 +110,7 @@ std::string_view RfStatusName(std::string_view code) {
 void ShowRfStatus(RfContext& context, const RfOperation& row, const Reply& reply) {
   const std::string code = BytesToText(Slice(reply.data(), 0, 2));
   context.session.messages.show(
-      row.title, std::string(kActivated) + kCrLf + std::string(RfStatusName(TrimBlanks(code))),
+      row.boxTitle, std::string(kActivated) + kCrLf + std::string(RfStatusName(TrimBlanks(code))),
       Icon::Information);
 }
 

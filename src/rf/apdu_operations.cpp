@@ -39,7 +39,7 @@ Outgoing TypeBApduRequest(RfContext& context) {
 void ShowApduResponse(RfContext& context, const RfOperation& row, const Reply& reply) {
   const ApduTab tab = row.parameter == kRfTypeBApdu ? ApduTab::TypeB : ApduTab::TypeA;
   context.view.setApduResponse(tab, HexBytes(reply.data(), ""));
-  context.session.messages.show(row.title, row.text, Icon::Information);
+  context.session.messages.show(row.boxTitle, row.boxText, Icon::Information);
 }
 
 }  // namespace kdx

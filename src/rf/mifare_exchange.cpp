@@ -48,8 +48,9 @@ namespace {
 void ShowResult(RfContext& context, const RfOperation& row, const Reply& reply,
                 std::string_view success) {
   const std::string status = StatusText(reply);
-  context.session.messages.show(
-      row.title, MifareMessage(row.text, ResultLine(status, success), status), Icon::Information);
+  context.session.messages.show(row.boxTitle,
+                                MifareMessage(row.boxText, ResultLine(status, success), status),
+                                Icon::Information);
 }
 
 }  // namespace
@@ -63,19 +64,9 @@ void ShowKeyDownloadResult(RfContext& context, const RfOperation& row, const Rep
 }
 
 std::optional<std::uint8_t> HexListPosition(std::string_view text, int count) {
-  text = TrimBlanks(text);
-  if (text.empty() || text.size() > 2) return std::nullopt;
-  int value = 0;
-  for (char c : text) {
-    int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    if (digit < 0) return std::nullopt;
-    value = value * 16 + digit;
-  }
-  if (value >= count) return std::nullopt;
-  return static_cast<std::uint8_t>(value);
+  const auto value = ParseHexByte(TrimBlanks(text));
+  if (!value || *value >= count) return std::nullopt;
+  return value;
 }
 
 Outgoing RefuseInput() {

@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
        {std::pair{CpuCardWindow::Cpu, &v.cpu}, std::pair{CpuCardWindow::Sam, &v.sam}}) {
     CpuCardContext context{h.session, *view};
     for (const CpuCardOperation& row : CpuCardOperations(window))
-      Press(h, v, [&] { return RunCpuCardOperation(context, row); });
+      Press(h, v, [&] { return RunOperation(context, row); });
   }
   return 0;
 }

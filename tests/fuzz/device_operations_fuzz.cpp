@@ -33,7 +33,7 @@ void CheckBox(const test::RecordingMessages::Box& box, const DeviceOperation& ro
     return;
   }
   KDX_FUZZ_CHECK(box.icon == Icon::Information);
-  KDX_FUZZ_CHECK(box.title == row.title ||
+  KDX_FUZZ_CHECK(box.title == row.boxTitle ||
                  (box.title.starts_with("Negative response:") && box.title.size() == 20));
 }
 
@@ -43,7 +43,7 @@ void CheckBox(const test::RecordingMessages::Box& box, const DeviceOperation& ro
 void CheckCardType(const test::DeviceHarness& h, const DeviceOperation& row, std::size_t tabs) {
   KDX_FUZZ_CHECK(h.messages.boxes.size() == 1);
   const std::string& text = h.messages.boxes[0].text;
-  const std::string head = std::string(row.text) + "\r\n";
+  const std::string head = std::string(row.boxText) + "\r\n";
   KDX_FUZZ_CHECK(text.starts_with(head));
   const std::string_view shown = std::string_view(text).substr(head.size());
   const auto meaning = [&](std::string_view code) {

@@ -40,7 +40,7 @@ struct CpuCardRig : Rig {
   CommandOutcome press(CpuCardWindow window, std::string_view control) {
     const CpuCardOperation* row = FindCpuCardOperation(window, control);
     if (!row) throw std::invalid_argument("no card window button " + std::string(control));
-    return RunCpuCardOperation(context, *row);
+    return RunOperation(context, *row);
   }
 };
 

@@ -28,6 +28,7 @@ class ConversionsTest : public QObject {
     QCOMPARE(HexTextToNumber("1F"), 31.0);
     QCOMPARE(HexTextToNumber("0100"), 256.0);
     QCOMPARE(HexTextToNumber("00A0"), 160.0);
+    QCOMPARE(HexTextToNumber("00a0"), 160.0);
     QCOMPARE(HexTextToNumber("FFFF"), 65535.0);
     QCOMPARE(HexTextToNumber("FFFFFFFFFFFF"), 281474976710655.0);  // beyond 32 bits
   }

@@ -68,6 +68,7 @@ class FrameTest : public QObject {
     QTest::newRow("A") << "A" << 0x0A;
     QTest::newRow("two digits") << "1F" << 0x1F;
     QTest::newRow("leading zero") << "00" << 0;
+    QTest::newRow("leading zeros") << "000F" << 0x0F;
     QTest::newRow("lower case") << "ff" << 0xFF;
     QTest::newRow("blanks around") << " 3 " << 3;
     QTest::newRow("empty") << "" << -1;
@@ -87,6 +88,45 @@ class FrameTest : public QObject {
       QVERIFY(parsed);
       QCOMPARE(int{*parsed}, address);
     }
+  }
+
+  // The one hex digit and hex byte parser every input uses; the characters
+  // next to each digit range are the edges a copy would get wrong.
+  void hexDigit_data() {
+    QTest::addColumn<char>("c");
+    QTest::addColumn<int>("value");  // -1: not a hex digit
+    const std::pair<char, int> rows[] = {{'0', 0},  {'9', 9},  {'A', 10}, {'F', 15}, {'a', 10},
+                                         {'f', 15}, {'/', -1}, {':', -1}, {'@', -1}, {'G', -1},
+                                         {'`', -1}, {'g', -1}, {' ', -1}, {'\0', -1}};
+    for (const auto& [c, value] : rows) QTest::addRow("%d", int{c}) << c << value;
+  }
+  void hexDigit() {
+    QFETCH(char, c);
+    QFETCH(int, value);
+    const auto digit = HexDigit(c);
+    QCOMPARE(digit ? int{*digit} : -1, value);
+  }
+
+  void hexByte_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");  // -1: refused
+    QTest::newRow("one digit") << "7" << 0x07;
+    QTest::newRow("two digits") << "7F" << 0x7F;
+    QTest::newRow("lower case") << "ab" << 0xAB;
+    QTest::newRow("leading zero") << "0c" << 0x0C;
+    QTest::newRow("largest") << "FF" << 0xFF;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("three digits") << "0FF" << -1;
+    QTest::newRow("blank after") << "7 " << -1;
+    QTest::newRow("blank before") << " 7" << -1;
+    QTest::newRow("not hex") << "7G" << -1;
+    QTest::newRow("sign") << "-1" << -1;
+  }
+  void hexByte() {
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    const auto byte = ParseHexByte(text.toStdString());
+    QCOMPARE(byte ? int{*byte} : -1, value);
   }
 
   void hexText() {

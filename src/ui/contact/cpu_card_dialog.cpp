@@ -72,10 +72,7 @@ CpuCardDialog::CpuCardDialog(CpuCardWindow window, const PageServices& services,
   // The buttons of the operation table, by the parameter code they send.
   QHash<int, QPushButton*> buttons;
   for (const CpuCardOperation& row : CpuCardOperations(window)) {
-    auto* button = Named(new QPushButton(FromDevice(row.caption)), row.control);
-    connect(button, &QPushButton::clicked, this,
-            [this, &row] { services_.run([this, &row] { RunCpuCardOperation(context_, row); }); });
-    buttons.insert(row.parameter, button);
+    buttons.insert(row.parameter, OperationButton(row, context_, services_.run));
   }
 
   auto* layout = new QVBoxLayout(this);
