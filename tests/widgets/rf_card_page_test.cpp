@@ -153,6 +153,35 @@ class RfCardPageTest : public QObject {
     }
   }
 
+  // The sector, block, count and page lists are lists: keys choose among
+  // their items and no typed text gets in; the position of the chosen item
+  // is the number sent.
+  void numberListsTakeNoText() {
+    RfWindow w("20/s50");
+    const std::pair<const char*, const char*> lists[] = {{"SecNumberCombo", "01"},
+                                                         {"BlockNumberCombo", "00"},
+                                                         {"BlockLongCombo", "01"},
+                                                         {"PurseBlockCombbox", "00"},
+                                                         {"ULSecNumberCombo", "04"}};
+    for (const auto& [name, selected] : lists) {
+      auto* list = w.find<QComboBox>(name);
+      QVERIFY2(!list->isEditable() && !list->lineEdit(), name);
+      QVERIFY(BringIntoView(list));
+      list->setFocus();
+      QTest::keyClicks(QApplication::focusWidget(), "3Z");
+      QVERIFY2(list->findText(list->currentText()) == list->currentIndex(), name);
+      list->setCurrentText(selected);
+    }
+    auto* sector = w.find<QComboBox>("SecNumberCombo");
+    QVERIFY(BringIntoView(sector));
+    sector->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);  // "02"
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);   // "27"
+    QCOMPARE(sector->currentText(), QString("27"));
+    w.click("RFreadBtn");
+    QCOMPARE(Q(Frames(w).back()), "F2 00 00 08 43 60 33 00 B0 27 00 01 03 7F");
+  }
+
   void activationShowsTheCardAndItsTab_data() {
     QTest::addColumn<QString>("card");
     QTest::addColumn<QString>("protocol");
