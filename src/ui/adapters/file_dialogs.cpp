@@ -9,10 +9,37 @@
 #include <system_error>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace kdx::ui {
+
+namespace {
+
+QString KindOf(const QFileInfo& info) {
+  if (info.isDir()) return "a folder";
+#ifdef Q_OS_UNIX
+  struct stat status {};
+  if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &status) == 0) {
+    if (S_ISFIFO(status.st_mode)) return "a named pipe";
+    if (S_ISCHR(status.st_mode)) return "a character device (a terminal or a port)";
+    if (S_ISBLK(status.st_mode)) return "a block device";
+    if (S_ISSOCK(status.st_mode)) return "a socket";
+  }
+#endif
+  return "not a file on a disk";
+}
+
+}  // namespace
+
+std::optional<QString> NotRegularFile(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists() || info.isFile()) return std::nullopt;
+  return QDir::toNativeSeparators(path) + " is " + KindOf(info) +
+         ", not a regular file: reading or writing it could hold the window until its other "
+         "end acts";
+}
 
 std::optional<QString> QtFileDialogs::saveTextFile(QWidget* owner) {
   QString folder = qEnvironmentVariable("winDir");
@@ -125,6 +152,8 @@ std::optional<Failure> WriteInPlace(const QString& path, const QByteArray& bytes
 }
 
 std::optional<Failure> SaveBytes(const QString& path, const QByteArray& bytes) {
+  if (auto reason = NotRegularFile(path))
+    return Failure{static_cast<int>(QFileDevice::OpenError), *reason};
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     if (file.error() == QFileDevice::OpenError && OnlyWritableInPlace(path)) {
