@@ -164,6 +164,43 @@ class ConsoleFormTest : public QObject {
     QCOMPARE(f.enabled(), "101011");
   }
 
+  // A second click on a run button while its line is on the line (a double
+  // click; the window system holds it until the transaction lets the window
+  // take clicks) is ignored: every line goes out once, in order.
+  void doubleClickRunsOnce_data() {
+    QTest::addColumn<QStringList>("clicks");  // "name" or "name x2"
+    QTest::newRow("Setp") << QStringList{"CmdStepBtn x2", "CmdStepBtn", "CmdStepBtn x2"};
+    QTest::newRow("Start") << QStringList{"CmdExBtn x2"};
+    QTest::newRow("Resume") << QStringList{"CmdStepBtn", "CmdResumeBtn x2"};
+  }
+  void doubleClickRunsOnce() {
+    QFETCH(QStringList, clicks);
+    SimForm f;
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    f.find<QPlainTextEdit>("CmdStrText")->setPlainText("C10\nC11\nCP0");
+    for (const QString& click : clicks) {
+      auto* button = f.find<QPushButton>(click.section(' ', 0, 0));
+      if (click.endsWith("x2")) {
+        QObject::connect(
+            button, &QPushButton::pressed, button,
+            [button] {
+              QTimer::singleShot(0, button,
+                                 [button] { QTest::mouseClick(button, Qt::LeftButton); });
+            },
+            Qt::SingleShotConnection);
+      }
+      QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QStringList frames;
+    for (const auto& event : f.line.traffic())
+      if (event.fromHost && event.bytes.size() > 1)
+        frames << QString::fromStdString(HexBytes(event.bytes));
+    QCOMPARE(frames, QStringList({"F2 00 00 03 43 31 30 03 B0", "F2 00 00 03 43 31 31 03 B1",
+                                  "F2 00 00 03 43 50 30 03 D1"}));
+    QCOMPARE(f.enabled(), "101011");  // finished
+  }
+
   // Clicks on Close and Load during a run wait for its end: neither the
   // window nor the script goes away under it.
   void closeAndLoadWaitForTheRun() {

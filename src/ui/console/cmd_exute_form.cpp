@@ -231,6 +231,11 @@ void CMDExuteForm::setBusy(bool on) {
 }
 
 void CMDExuteForm::run(void (*press)(ConsoleContext&)) {
+  // The window takes clicks while a line runs (that is how Stop and Cancel
+  // get through). A second Start, Resume or Setp then, such as the second
+  // click of a double click on "Setp", would run as a step inside the step
+  // and send the same line again: it is ignored.
+  if (running_) return;
   // While a run holds the click, "Load" would change the script under it and
   // "Close" would destroy the window it runs in: both wait for its end.
   running_ = true;
