@@ -280,6 +280,8 @@ class ConsoleFormTest : public QObject {
              QByteArray(bytes).replace("\r", ""));
   }
 
+  // "Save To": the entries, each ended by CR LF, through RichTextBox1, which
+  // is filled under the busy pointer.
   void saveTraffic() {
     QTemporaryDir dir;
     SimForm f;
@@ -288,7 +290,14 @@ class ConsoleFormTest : public QObject {
     QCOMPARE(ReadAll(f.files.answer), QByteArray());  // an empty list, an empty file
     auto* list = f.find<QListWidget>("lstResults");
     list->addItems({"SD: F2 00 ", "RD: 06", ""});
+    QList<Qt::CursorShape> pointer;
+    connect(f.find<QTextEdit>("RichTextBox1"), &QTextEdit::textChanged, this, [&pointer] {
+      pointer << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                 : Qt::ArrowCursor);
+    });
     f.click("SaveSDTDText");
+    QCOMPARE(pointer, QList<Qt::CursorShape>{Qt::WaitCursor});
+    QVERIFY(!QApplication::overrideCursor());
     QCOMPARE(ReadAll(f.files.answer), QByteArray("SD: F2 00 \r\nRD: 06\r\n\r\n"));
     f.files.answer.clear();  // cancelled: nothing happens
     f.messages.boxes.clear();

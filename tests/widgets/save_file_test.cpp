@@ -1,6 +1,6 @@
 // Saving the monitor text: SaveTextAs with a preset path, recording its boxes,
 // against folders and file systems that refuse some of the work; loading a
-// script from what is not a file.
+// script from what is not a file; the open dialog as it starts.
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -13,6 +13,7 @@
 #include "support/recording_messages.h"
 #include "ui/adapters/file_dialogs.h"
 #include "ui/console/console_files.h"
+#include "window_harness.h"
 
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
@@ -134,6 +135,20 @@ class SaveFileTest : public QObject {
     QVERIFY2(text.contains(reason), qPrintable(text));
     QVERIFY(!QFile::exists(files.path));
     QCOMPARE(ReadAll(dir.filePath("FILE.TXT")), QByteArray("old"));
+  }
+
+  // The open dialog of "Load": its title, and "*.TXT" as the file name.
+  void openDialogStartsWithThePattern() {
+    QString title, name;
+    kdx::test::WhenModal([&](QWidget* dialog) {
+      title = dialog->windowTitle();
+      if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) name = edit->text();
+      dialog->close();
+    });
+    kdx::ui::QtFileDialogs dialogs;
+    QCOMPARE(dialogs.openTextFile(nullptr), std::nullopt);
+    QCOMPARE(title, "Open File");
+    QCOMPARE(name, "*.TXT");
   }
 
 #ifdef Q_OS_LINUX

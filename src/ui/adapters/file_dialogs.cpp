@@ -65,6 +65,7 @@ std::optional<QString> QtFileDialogs::openTextFile(QWidget* owner) {
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::ReadOnly, false);
+  dialog.selectFile("*.TXT");
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();
 }
@@ -206,9 +207,9 @@ void ShowFileError(Messages& messages, int code, const QString& description) {
                 ("Error: " + QString::number(code) + " " + description).toStdString(), Icon::None);
 }
 
-bool SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text) {
+std::optional<QString> ConfirmSavePath(FileDialogs& files, Messages& messages, QWidget* owner) {
   const auto path = files.saveTextFile(owner);
-  if (!path) return false;
+  if (!path) return std::nullopt;
   const QFileInfo info(*path);
   // The dialog lets a path into a folder that is not there through; it is
   // refused before the name is confirmed rather than after.
@@ -217,12 +218,18 @@ bool SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const st
     ShowFileError(
         messages, static_cast<int>(QFileDevice::OpenError),
         "Cannot save into the folder " + QDir::toNativeSeparators(folder) + ": " + *reason);
-    return false;
+    return std::nullopt;
   }
   messages.show(
       "Save As...",
       ("File Name is " + info.fileName() + "\r\nFull path and file is " + *path).toStdString(),
       Icon::None);
+  return path;
+}
+
+bool SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text) {
+  const auto path = ConfirmSavePath(files, messages, owner);
+  if (!path) return false;
   QString error;
   const int code = WriteFileAtomically(
       *path, QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);

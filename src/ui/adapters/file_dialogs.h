@@ -52,6 +52,12 @@ void ShowFileError(Messages& messages, int code, const QString& description);
 
 int WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error);
 
+// Asks `files` for a path to save to and confirms the name in a "Save As..."
+// box: "File Name is <name>", CR LF, "Full path and file is <path>". A path
+// whose folder does not exist gets the "mnuFileSaveAsDialog_Click" box
+// instead, and nothing is returned; so does a cancelled dialog, silently.
+std::optional<QString> ConfirmSavePath(FileDialogs& files, Messages& messages, QWidget* owner);
+
 // The monitor's "Save To": asks `files` for a path, confirms the name in a
 // "Save As..." box and writes `text` there; a failure is reported in a
 // "mnuFileSaveAsDialog_Click" box as "Error: <code> <description>". A path
