@@ -15,17 +15,27 @@ std::string Padded(int value, std::size_t width) {
   return text;
 }
 
+// How many text bytes follow the length field: as many as it announces, of
+// those the frame holds. ETX and the check byte are not text.
+std::size_t FrameTextLength(ByteView frame) {
+  if (frame.size() <= 4) return 0;
+  const std::size_t announced = std::size_t{frame[2]} << 8 | frame[3];
+  return std::min(announced, frame.size() - 4);
+}
+
 // The command column: the frame's first three text bytes ("C10"), "EOT" for
-// the console's cancel, or whatever part of a short frame there is.
+// the console's cancel, or whatever part of a shorter text there is (a
+// console line "C" shows "C").
 std::string CommandText(ByteView frame) {
   if (frame.size() == 1 && frame[0] == kEot) return "EOT";
-  if (frame.size() <= 4) return {};
-  return EscapedText(frame.subspan(4, std::min<std::size_t>(3, frame.size() - 4)));
+  const std::size_t length = std::min<std::size_t>(3, FrameTextLength(frame));
+  if (length == 0) return {};
+  return EscapedText(frame.subspan(4, length));
 }
 
 std::string CommandName(const CommandGlossary* glossary, ByteView frame) {
   if (frame.size() == 1 && frame[0] == kEot) return "Cancel";
-  if (frame.size() < 7 || frame[4] != 'C') return {};
+  if (FrameTextLength(frame) < 3 || frame[4] != 'C') return {};
   return glossary ? glossary->name(frame[5], frame[6]) : std::string();
 }
 
@@ -82,7 +92,8 @@ void DescribeReply(TrafficRow& row, const CommandGlossary* glossary, ByteView fr
                  (text ? std::string(*text) : std::string("(not in the catalogue)"));
   }
   // What the transaction does not check, the row points out.
-  if (reply.size() >= 3 && frame.size() >= 7 && (reply[1] != frame[5] || reply[2] != frame[6]))
+  if (reply.size() >= 3 && FrameTextLength(frame) >= 3 &&
+      (reply[1] != frame[5] || reply[2] != frame[6]))
     AddNote(row.detail, "answers C" + EscapedText(reply.subspan(1, 2)));
   if (!CheckByteMatches(head, reply)) AddNote(row.detail, "check byte wrong");
   if (trailing > 0) AddNote(row.detail, std::to_string(trailing) + " bytes after the frame");

@@ -15,9 +15,16 @@ std::string SourceColumn(const TrafficRow& row) {
 
 }  // namespace
 
+bool StartsLikeFormula(std::string_view text) {
+  return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+}
+
 std::string CsvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-  std::string field = "\"";
+  const bool formula = StartsLikeFormula(text);
+  if (!formula && text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  // A spreadsheet runs a cell that begins like a formula, even in quotes;
+  // the apostrophe makes it text there.
+  std::string field = formula ? "\"'" : "\"";
   for (char c : text) {
     if (c == '"') field += '"';
     field += c;

@@ -22,13 +22,11 @@ constexpr std::uint8_t kFirstLargeSector = 32;
 // Key type and sector, and for the instructions that carry it the key.
 Outgoing KeyRequest(RfContext& context, std::uint8_t instruction, bool withKey, bool keyTypeSent) {
   const RfInputs in = context.view.inputs();
-  const auto sector = HexListPosition(in.sector, kSectorCount);
-  if (!sector) return RefuseInput();
   const std::uint8_t keyType = keyTypeSent && in.keyB ? 0x01 : 0x00;
-  if (!withKey) return Outgoing::Send(MifareInstruction(instruction, keyType, *sector));
+  if (!withKey) return Outgoing::Send(MifareInstruction(instruction, keyType, in.sector));
   const auto key = StrictGridBytes(in.keyCells, 0, kKeyLength);
   if (!key) return RefuseInput();
-  return Outgoing::Send(MifareInstruction(instruction, keyType, *sector, kKeyLength, *key));
+  return Outgoing::Send(MifareInstruction(instruction, keyType, in.sector, kKeyLength, *key));
 }
 
 struct BlockChoice {
@@ -37,13 +35,9 @@ struct BlockChoice {
   std::uint8_t count;
 };
 
-std::optional<BlockChoice> ChosenBlocks(const RfInputs& in) {
-  const auto sector = HexListPosition(in.sector, kSectorCount);
-  const auto block = HexListPosition(in.block, kBlocksListed);
+BlockChoice ChosenBlocks(const RfInputs& in) {
   // The count list starts at "01": its list position plus one.
-  const auto count = HexListPosition(in.blockCount, kBlockCountsListed + 1);
-  if (!sector || !block || !count || *count == 0) return std::nullopt;
-  return BlockChoice{*sector, *block, *count};
+  return BlockChoice{in.sector, in.block, static_cast<std::uint8_t>(in.blockCount + 1)};
 }
 
 }  // namespace
@@ -65,22 +59,20 @@ Outgoing ChangeKeyRequest(RfContext& context) {
 }
 
 Outgoing ReadBlockRequest(RfContext& context) {
-  const auto choice = ChosenBlocks(context.view.inputs());
-  if (!choice) return RefuseInput();
+  const BlockChoice choice = ChosenBlocks(context.view.inputs());
   return Outgoing::Send(
-      MifareInstruction(kReadBlockInstruction, choice->sector, choice->block, choice->count));
+      MifareInstruction(kReadBlockInstruction, choice.sector, choice.block, choice.count));
 }
 
 // The cells first, then the manufacturer block, then the question before a
 // sector trailer is overwritten.
 Outgoing WriteBlockRequest(RfContext& context) {
   const RfInputs in = context.view.inputs();
-  const auto choice = ChosenBlocks(in);
-  if (!choice) return RefuseInput();
-  const auto data = StrictGridBytes(in.blockCells, 0, kBlockLength * choice->count);
+  const BlockChoice choice = ChosenBlocks(in);
+  const auto data = StrictGridBytes(in.blockCells, 0, kBlockLength * choice.count);
   if (!data) return Outgoing::Refuse(kFillCellsFirst, false);
-  if (choice->sector == 0 && choice->block == 0) return Outgoing::Refuse(kWriteProhibited, false);
-  if (choice->block == TrailerBlock(choice->sector)) {
+  if (choice.sector == 0 && choice.block == 0) return Outgoing::Refuse(kWriteProhibited, false);
+  if (choice.block == TrailerBlock(choice.sector)) {
     // Access bits without their inverted copy lock the sector for good:
     // that question comes before the usual one.
     Messages& messages = context.session.messages;
@@ -93,8 +85,8 @@ Outgoing WriteBlockRequest(RfContext& context) {
       return Outgoing::Withdraw();
     }
   }
-  return Outgoing::Send(MifareInstruction(kWriteBlockInstruction, choice->sector, choice->block,
-                                          choice->count, *data));
+  return Outgoing::Send(
+      MifareInstruction(kWriteBlockInstruction, choice.sector, choice.block, choice.count, *data));
 }
 
 // A successful read fills the grid with the first 16 bytes of the data, or
@@ -106,10 +98,10 @@ void ShowBlockRead(RfContext& context, const RfOperation& row, const Reply& repl
     const ByteView data = DataBeforeStatus(reply);
     const ByteView block = data.first(std::min<std::size_t>(data.size(), kBlockLength));
     WriteGridBytes(context.view.blockGrid(), block);
-    const auto choice = ChosenBlocks(context.view.inputs());
-    if (choice && choice->block == TrailerBlock(choice->sector)) {
+    const BlockChoice choice = ChosenBlocks(context.view.inputs());
+    if (choice.block == TrailerBlock(choice.sector)) {
       context.view.showAccessConditions(
-          DecodeAccessConditions(block, choice->sector >= kFirstLargeSector));
+          DecodeAccessConditions(block, choice.sector >= kFirstLargeSector));
     } else {
       context.view.showAccessConditions({});
     }

@@ -14,7 +14,9 @@ namespace kdx {
 // monitor then), and builds the instruction block.
 
 // Card geometry: sectors 0 to 31 have four blocks with the trailer in block
-// 3, sectors 32 to 39 sixteen with the trailer in block 15.
+// 3, sectors 32 to 39 sixteen with the trailer in block 15. The tab's lists
+// offer every sector, blocks 0 to 15 in each, one block count and Ultralight
+// pages 0 to 15.
 inline constexpr int kSectorCount = 40;
 inline constexpr int kBlocksListed = 16;
 inline constexpr int kBlockCountsListed = 1;

@@ -16,16 +16,14 @@ constexpr int kPageLength = 4;
 // sector trailers are refused.
 Outgoing PurseRequest(RfContext& context, std::uint8_t instruction, bool withValue) {
   const RfInputs in = context.view.inputs();
-  const auto sector = HexListPosition(in.sector, kSectorCount);
-  const auto block = HexListPosition(in.purseBlock, kBlocksListed);
-  if (!sector || !block) return RefuseInput();
-  if ((*sector == 0 && *block == 0) || *block == TrailerBlock(*sector)) {
+  const std::uint8_t sector = in.sector, block = in.purseBlock;
+  if ((sector == 0 && block == 0) || block == TrailerBlock(sector)) {
     return Outgoing::Refuse(kNoPurseBlock, false);
   }
-  if (!withValue) return Outgoing::Send(MifareInstruction(instruction, *sector, *block));
+  if (!withValue) return Outgoing::Send(MifareInstruction(instruction, sector, block));
   const auto value = PurseValueBytes(in.purseValue);
   if (!value) return RefuseInput();
-  return Outgoing::Send(MifareInstruction(instruction, *sector, *block, 0x04, *value));
+  return Outgoing::Send(MifareInstruction(instruction, sector, block, 0x04, *value));
 }
 
 }  // namespace
@@ -72,25 +70,22 @@ void ShowPurseValue(RfContext& context, const RfOperation& row, const Reply& rep
 }
 
 Outgoing ReadPageRequest(RfContext& context) {
-  const auto page = HexListPosition(context.view.inputs().page, kPagesListed);
-  if (!page) return RefuseInput();
-  return Outgoing::Send(MifareInstruction(kReadBlockInstruction, *page, 0x00, 0x01));
+  const std::uint8_t page = context.view.inputs().page;
+  return Outgoing::Send(MifareInstruction(kReadBlockInstruction, page, 0x00, 0x01));
 }
 
 // The cells first, then the vendor pages 0 and 1, then the question before
 // the lock page 2 is written.
 Outgoing WritePageRequest(RfContext& context) {
   const RfInputs in = context.view.inputs();
-  const auto page = HexListPosition(in.page, kPagesListed);
-  if (!page) return RefuseInput();
   const auto data = StrictGridBytes(in.pageCells, 0, kPageLength);
   if (!data) return Outgoing::Refuse(kFillCellsFirst, false);
-  if (*page < 2) return Outgoing::Refuse(kVendorPages, false);
-  if (*page == 2 &&
+  if (in.page < 2) return Outgoing::Refuse(kVendorPages, false);
+  if (in.page == 2 &&
       !context.session.messages.askOkCancel(kCaution, kModifyTrailer, Icon::Question)) {
     return Outgoing::Withdraw();
   }
-  return Outgoing::Send(MifareInstruction(kWriteBlockInstruction, *page, 0x00, 0x01, *data));
+  return Outgoing::Send(MifareInstruction(kWriteBlockInstruction, in.page, 0x00, 0x01, *data));
 }
 
 void ShowPageRead(RfContext& context, const RfOperation& row, const Reply& reply) {

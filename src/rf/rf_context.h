@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,19 +14,21 @@
 namespace kdx {
 
 // The operator's input on the RF CARD tab, read in one go when a button is
-// pressed. Combo boxes are taken by their text, grids by their cells.
+// pressed. Text fields and the editable combos are taken by their text, grids
+// by their cells, the number lists by the position of the chosen item, which
+// is the number itself.
 struct RfInputs {
-  std::string protocol;    // RFCardUPCombbox
-  bool keyB = false;       // RfKeyAB2 ("KEY B") selected rather than RfKeyAB1
-  CellTexts keyCells;      // SRFPASSWORDLIST
-  std::string sector;      // SecNumberCombo
-  std::string block;       // BlockNumberCombo
-  std::string blockCount;  // BlockLongCombo
-  CellTexts blockCells;    // SRFTextLIST
-  std::string purseBlock;  // PurseBlockCombbox
-  std::string purseValue;  // PurseValueText
-  std::string page;        // ULSecNumberCombo
-  CellTexts pageCells;     // ULTextLIST
+  std::string protocol;         // RFCardUPCombbox
+  bool keyB = false;            // RfKeyAB2 ("KEY B") selected rather than RfKeyAB1
+  CellTexts keyCells;           // SRFPASSWORDLIST
+  std::uint8_t sector = 0;      // SecNumberCombo: 0 to 39
+  std::uint8_t block = 0;       // BlockNumberCombo: 0 to 15
+  std::uint8_t blockCount = 0;  // BlockLongCombo: the count sent is one more
+  CellTexts blockCells;         // SRFTextLIST
+  std::uint8_t purseBlock = 0;  // PurseBlockCombbox: 0 to 15
+  std::string purseValue;       // PurseValueText
+  std::uint8_t page = 0;        // ULSecNumberCombo: 0 to 15
+  CellTexts pageCells;          // ULTextLIST
   std::string apduA;       // TypeACAPDUText
   std::string apduB;       // TypeBCAPDUText
 };

@@ -14,6 +14,7 @@
 #include "fuzz_grid.h"
 #include "fuzz_input.h"
 #include "link_harness.h"
+#include "rf/mifare_operations.h"
 #include "rf/rf_operations.h"
 #include "rf_inputs.h"
 
@@ -64,7 +65,14 @@ struct FuzzRfView final : RfView {
   }
 };
 
-// Sets input field `field` (taken modulo the field count) to `text`.
+// An item of a number list, as the window offers them: the first byte of
+// `text` picks it.
+std::uint8_t Pick(const std::string& text, int count) {
+  return static_cast<std::uint8_t>(text.empty() ? 0 : static_cast<unsigned char>(text[0]) % count);
+}
+
+// Sets input field `field` (taken modulo the field count) to `text`; a list
+// field to the item `text` picks.
 void SetField(RfInputs& in, std::uint8_t field, const std::string& text) {
   const auto cell = [&](CellTexts& grid, int first) { grid.setText(field - first, text); };
   switch (field % 36) {
@@ -75,22 +83,22 @@ void SetField(RfInputs& in, std::uint8_t field, const std::string& text) {
       in.keyB = !text.empty();
       break;
     case 8:
-      in.sector = text;
+      in.sector = Pick(text, kSectorCount);
       break;
     case 9:
-      in.block = text;
+      in.block = Pick(text, kBlocksListed);
       break;
     case 10:
-      in.blockCount = text;
+      in.blockCount = Pick(text, kBlockCountsListed);
       break;
     case 27:
-      in.purseBlock = text;
+      in.purseBlock = Pick(text, kBlocksListed);
       break;
     case 28:
       in.purseValue = text;
       break;
     case 29:
-      in.page = text;
+      in.page = Pick(text, kPagesListed);
       break;
     case 34:
       in.apduA = text;

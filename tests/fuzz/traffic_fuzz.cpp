@@ -1,7 +1,8 @@
 // The traffic rows against whatever the device sends, whenever it sends it:
 // one exchange of ExecuteCommand, the unit check, the scan's probe or a
 // console line over a scripted line on virtual time, with the recorder and
-// the device's glossary attached, then the rows as CSV.
+// the device's glossary attached, then the rows as CSV, where no field may
+// be one a spreadsheet would run as a formula.
 //
 // Input: the routine (low two bits: 0 ExecuteCommand, 1 IRUnitIfOk, 2
 // CommTest, 3 a console line; bit 2: the port fails after as many reads as
@@ -47,6 +48,30 @@ std::size_t Count(std::string_view text, std::string_view piece) {
   for (auto pos = text.find(piece); pos != std::string_view::npos; pos = text.find(piece, pos + 1))
     ++n;
   return n;
+}
+
+// Whether no field of `record` (one CSV record without its CR LF) would be
+// run as a formula: neither its bare text nor its quoted text starts like one.
+bool NoFormulaFields(std::string_view record) {
+  std::size_t pos = 0;
+  for (;;) {
+    std::string_view field;
+    if (pos < record.size() && record[pos] == '"') {
+      std::size_t end = pos + 1;
+      while (end < record.size() &&
+             !(record[end] == '"' && (end + 1 == record.size() || record[end + 1] != '"')))
+        end += record[end] == '"' ? 2 : 1;
+      field = record.substr(pos + 1, end - pos - 1);
+      pos = end + 1;
+    } else {
+      const std::size_t end = std::min(record.find(',', pos), record.size());
+      field = record.substr(pos, end - pos);
+      pos = end;
+    }
+    if (StartsLikeFormula(field)) return false;
+    if (pos >= record.size()) return true;
+    ++pos;  // the comma
+  }
 }
 
 }  // namespace
@@ -127,5 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string csv = TrafficCsv(recorder.rows());
   KDX_FUZZ_CHECK(IsUtf8(csv));
   KDX_FUZZ_CHECK(Count(csv, "\r\n") == 2 && Count(csv, "\n") == 2);
+  const std::size_t record = csv.find("\r\n") + 2;
+  KDX_FUZZ_CHECK(NoFormulaFields(std::string_view(csv).substr(record, csv.size() - record - 2)));
   return 0;
 }

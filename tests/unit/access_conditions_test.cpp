@@ -185,8 +185,8 @@ class AccessConditionsTest : public QObject {
   // of another block clears them, a failed read leaves them.
   void readShowsTheTrailersConditions() {
     RfHarness h;
-    h.view.in.sector = "01";
-    h.view.in.block = "03";
+    h.view.in.sector = 0x01;
+    h.view.in.block = 0x03;
     AnswerEveryCommand(h,
                        RfReply('3', Hex("00 00 00 00 00 00 FF 07 80 69 FF FF FF FF FF FF 90 00")));
     h.press("RFreadBtn");
@@ -198,15 +198,15 @@ class AccessConditionsTest : public QObject {
     h.press("RFreadBtn");
     QCOMPARE(h.view.accessConditions.size(), std::size_t{1});
 
-    h.view.in.block = "02";
+    h.view.in.block = 0x02;
     AnswerEveryCommand(h,
                        RfReply('3', Hex("00 00 00 00 00 00 FF 07 80 69 FF FF FF FF FF FF 90 00")));
     h.press("RFreadBtn");
     QCOMPARE(h.view.accessConditions.back(), Lines{});
 
     // Sector 20h: the trailer is block 0Fh and the groups hold five blocks.
-    h.view.in.sector = "20";
-    h.view.in.block = "0F";
+    h.view.in.sector = 0x20;
+    h.view.in.block = 0x0F;
     h.press("RFreadBtn");
     QCOMPARE(h.view.accessConditions.back()[1], "blocks 0-4 (000): " + kAllByEither);
   }
@@ -249,7 +249,7 @@ class AccessConditionsTest : public QObject {
     QFETCH(QStringList, questions);
     QFETCH(QString, frame);
     RfHarness h;
-    h.view.in.block = block.toStdString();
+    h.view.in.block = static_cast<std::uint8_t>(block.toUInt(nullptr, 16));
     h.view.fillBlockCells("11");
     const QStringList bytes = access.split(' ');
     for (int i = 0; i < 3; ++i) h.view.in.blockCells.setText(6 + i, bytes[i].toStdString());

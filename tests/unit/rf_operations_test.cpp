@@ -34,7 +34,7 @@ std::vector<Case> Cases() {
   auto none = [](FakeRfView&) {};
   auto keyB0A = [](FakeRfView& v) {
     v.in.keyB = true;
-    v.in.sector = "0A";
+    v.in.sector = 0x0A;
   };
   return {
       {"activate", "RFCardUPBtn", none, Hex("F2 00 00 05 43 60 30 41 42 03 E4"),
@@ -71,46 +71,46 @@ std::vector<Case> Cases() {
        "Download password to EEPROM", "Download password to EEPROM \r\nExxcute OK\r\n9000"},
       {"read block", "RFreadBtn",
        [](FakeRfView& v) {
-         v.in.sector = "02";
-         v.in.block = "01";
+         v.in.sector = 0x02;
+         v.in.block = 0x01;
        },
        Hex("F2 00 00 08 43 60 33 00 B0 02 01 01 03 5B"), Ok(Hex("05")), "Read block data",
        "Read block data" + kMifareOk},
       {"write block", "RFwriteBtn",
        [](FakeRfView& v) {
-         v.in.block = "02";
+         v.in.block = 0x02;
          v.setCells(v.in.blockCells, {"00", "11", "22", "33", "44", "55", "66", "77", "88", "99",
                                       "AA", "BB", "CC", "DD", "EE", "FF"});
        },
        Hex("F2 00 00 18 43 60 33 00 D1 01 02 01 00 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF "
            "03 2A"),
        Ok(), "Write Block Data", "Write Block Data" + kMifareOk},
-      {"initialize 0", "INITRFCmd", [](FakeRfView& v) { v.in.purseBlock = "01"; },
+      {"initialize 0", "INITRFCmd", [](FakeRfView& v) { v.in.purseBlock = 0x01; },
        Hex("F2 00 00 0C 43 60 33 00 D2 01 01 04 00 00 00 00 03 3B"), Ok(), "Initialize",
        "Initialize success" + kMifareOk},
       {"increment 1000", "INCRFCmd",
        [](FakeRfView& v) {
-         v.in.purseBlock = "01";
+         v.in.purseBlock = 0x01;
          v.in.purseValue = "1000";
        },
        Hex("F2 00 00 0C 43 60 33 00 D3 01 01 04 E8 03 00 00 03 D1"), Ok(), "Increment",
        "Increment" + kMifareOk},
       {"decrement largest", "DECRFCmd",
        [](FakeRfView& v) {
-         v.in.sector = "21";
-         v.in.purseBlock = "03";
+         v.in.sector = 0x21;
+         v.in.purseBlock = 0x03;
          v.in.purseValue = "2147483647";
        },
        Hex("F2 00 00 0C 43 60 33 00 D4 21 03 04 FF FF FF 7F 03 9F"), Ok(), "Decrement",
        "Decrement" + kMifareOk},
-      {"read value", "ReadValueRfCmd", [](FakeRfView& v) { v.in.purseBlock = "01"; },
+      {"read value", "ReadValueRfCmd", [](FakeRfView& v) { v.in.purseBlock = 0x01; },
        Hex("F2 00 00 07 43 60 33 00 B1 01 01 03 57"), Ok(Hex("10 27 00 00")), "Read",
        "Read success" + kMifareOk},
       {"read page", "ULCmdRread", none, Hex("F2 00 00 08 43 60 33 00 B0 04 00 01 03 5C"),
        Ok(Hex("01 02 03 04")), "Read block data", "Read block data" + kMifareOk},
       {"write page", "ULCmdRwrite",
        [](FakeRfView& v) {
-         v.in.page = "03";
+         v.in.page = 0x03;
          v.setCells(v.in.pageCells, {"01", "02", "03", "04"});
        },
        Hex("F2 00 00 0C 43 60 33 00 D1 03 00 01 01 02 03 04 03 3A"), Ok(), "Write Block Data",

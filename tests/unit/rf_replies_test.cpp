@@ -151,8 +151,8 @@ class RfRepliesTest : public QObject {
     QFETCH(QString, status);
     QFETCH(QStringList, shown);
     RfHarness h;
-    h.view.in.purseBlock = "01";
-    h.view.in.block = "01";
+    h.view.in.purseBlock = 0x01;
+    h.view.in.block = 0x01;
     h.view.fillBlockCells("AA");
     AnswerEveryCommand(h, RfReply('3', data));
     QCOMPARE(h.press(control.toStdString()), CommandOutcome::Positive);

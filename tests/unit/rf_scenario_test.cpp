@@ -46,7 +46,7 @@ class RfScenarioTest : public QObject {
     QCOMPARE(r.lastText(), std::string("Download password to EEPROM \r\nExxcute OK\r\n9000"));
     r.press("ReadKeyFromEEBtn");
     QCOMPARE(r.lastText(), "Load password from the EEPROM " + kOk);
-    r.view.in.block = "02";
+    r.view.in.block = 0x02;
     r.press("RFreadBtn");
     QCOMPARE(r.lastText(), "Read block data" + kOk);
     QCOMPARE(r.view.block.text(0), std::string("00"));
@@ -82,7 +82,7 @@ class RfScenarioTest : public QObject {
     // The trailer reads key A as zeros.
     r.view.in.keyCells.setText(0, "11");
     r.press("RFCheckPasswordBtn");
-    r.view.in.block = "03";
+    r.view.in.block = 0x03;
     r.press("RFreadBtn");
     QCOMPARE(r.view.block.text(0), std::string("00"));
     QCOMPARE(r.view.block.text(6), std::string("FF"));
@@ -93,7 +93,7 @@ class RfScenarioTest : public QObject {
     RfSim r("20/s50");
     r.press("RFCardUPBtn");
     r.press("RFCheckPasswordBtn");
-    r.view.in.purseBlock = "01";
+    r.view.in.purseBlock = 0x01;
     r.press("INCRFCmd");
     QCOMPARE(r.lastText(), std::string("Increment\r\nExecute Error\r\n6F00"));  // not a value block
     r.view.in.purseValue = "1000";
@@ -124,19 +124,19 @@ class RfScenarioTest : public QObject {
     r.press("ULCmdRread");
     QCOMPARE(r.view.page.text(3), std::string("AB"));
     // Lock byte 0 bit 4 locks page 4, after the question.
-    r.view.in.page = "02";
+    r.view.in.page = 0x02;
     r.view.setCells(r.view.in.pageCells, {"00", "00", "10", "00"});
     r.press("ULCmdRwrite");
     QVERIFY(r.messages.boxes[r.messages.boxes.size() - 2].question);
     QCOMPARE(r.lastText(), "Write Block Data" + kOk);
-    r.view.in.page = "04";
+    r.view.in.page = 0x04;
     r.view.fillPageCells("CD");
     r.press("ULCmdRwrite");
     QCOMPARE(r.lastText(), std::string("Write Block Data\r\nExecute Error\r\n6F00"));
     r.press("ULCmdRread");
     QCOMPARE(r.view.page.text(0), std::string("AB"));
     // The serial number pages read back as the activation showed them.
-    r.view.in.page = "00";
+    r.view.in.page = 0x00;
     r.press("ULCmdRread");
     QCOMPARE(r.view.page.text(0) + r.view.page.text(1) + r.view.page.text(2),
              std::string("045A6B"));

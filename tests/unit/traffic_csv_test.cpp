@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "device/command_glossary.h"
+#include "model/virtual_clock.h"
 
 using namespace kdx;
 
@@ -11,6 +12,10 @@ namespace {
 QString Q(const std::string& text) {
   return QString::fromUtf8(text.c_str());
 }
+
+struct FixedTime final : LocalTimeSource {
+  LocalTime now() override { return {2026, 3, 4, 5, 6, 7, 8}; }
+};
 
 }  // namespace
 
@@ -37,6 +42,23 @@ class TrafficCsvTest : public QObject {
                                                     << " a; b ";
     QTest::newRow("UTF-8 curly quotes stay bare")
         << QString::fromUtf8("(Other than “63”)") << QString::fromUtf8("(Other than “63”)");
+    // What a spreadsheet would run: quoted, an apostrophe before the text.
+    QTest::newRow("equals") << "=1+"
+                            << "\"'=1+\"";
+    QTest::newRow("plus") << "+1"
+                          << "\"'+1\"";
+    QTest::newRow("minus") << "-2+3"
+                           << "\"'-2+3\"";
+    QTest::newRow("at") << "@SU"
+                        << "\"'@SU\"";
+    QTest::newRow("tab") << "\t=1"
+                         << "\"'\t=1\"";
+    QTest::newRow("CR") << "\r=1"
+                        << "\"'\r=1\"";
+    QTest::newRow("formula with quotes and comma") << "=HYPERLINK(\"x\",1)"
+                                                   << "\"'=HYPERLINK(\"\"x\"\",1)\"";
+    QTest::newRow("sign inside stays bare") << "a=1+2"
+                                            << "a=1+2";
   }
   void fields() {
     QFETCH(QString, text);
@@ -79,6 +101,28 @@ class TrafficCsvTest : public QObject {
                  "\"a, \"\"b\"\"\",250,,\r\n"));
     QCOMPARE(Q(TrafficCsv({})),
              "No.,Time,Source,Command,Name,Reply,Detail,Status,Duration (ms),Sent,Received\r\n");
+  }
+
+  // A console line and a device reply written to be run by a spreadsheet:
+  // every such field comes out as text.
+  void hostileDeviceFields() {
+    sim::VirtualClock clock;
+    FixedTime time;
+    TrafficRecorder recorder(clock, time);
+    const Bytes frame = {0xF2, 0x00, 0x00, 0x03, '=', '1', '+', 0x03, 0xE1};
+    recorder.sent(TrafficSource::Console, frame);
+    recorder.ack(0x06);
+    recorder.head(Bytes{0xF2, 0x00, 0x00, 0x06});
+    recorder.rest(Bytes{'P', '1', '+', '=', ' ', '+', 0x03, 0x00});
+    recorder.control(0x06);
+    recorder.ended(TrafficEnd::Reply);
+    const std::string csv = TrafficCsv(recorder.rows());
+    const QStringList fields = Q(csv.substr(csv.find("\r\n") + 2)).split(',');
+    QCOMPARE(fields.value(3), "\"'=1+\"");
+    QCOMPARE(fields.value(5), "Positive");
+    QCOMPARE(fields.value(7), "\"'= $20 +\"");
+    for (const QString& field : fields)
+      QVERIFY2(!StartsLikeFormula(field.toStdString()), qPrintable(field));
   }
 
   // Device bytes in a text column are ASCII in the console's notation.

@@ -285,6 +285,17 @@ class TrafficRecorderTest : public QObject {
     QCOMPARE(cancel.reply, TrafficReply::NoReply);
     QCOMPARE(Q(HexBytes(cancel.sent)), "04");
     QCOMPARE(cancel.durationMs, std::int64_t{3000});
+
+    // A line shorter than a command: its text alone, not ETX and the check
+    // byte, and no name or answer of a command it does not carry.
+    c.consoleState.stop = StopRequest::None;
+    h.line.deliverIn(10, Concat({kAck}, ReplyFrame("N1010")));
+    Bytes shortLine{0xF2, 0x00, 0x00, 0x01, 'C'};
+    QCOMPARE(ConsoleTransaction(c.context, shortLine, 7, reply, length), kConsoleDone);
+    QCOMPARE(Q(HexBytes(h.recorder.rows()[2].sent)), "F2 00 00 01 43 03 B3 06");
+    QCOMPARE(Q(h.recorder.rows()[2].command), "C");
+    QCOMPARE(Q(h.recorder.rows()[2].name), "");
+    QCOMPARE(Q(h.recorder.rows()[2].detail), "10 Card jam");
   }
 };
 

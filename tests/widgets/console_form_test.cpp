@@ -164,6 +164,43 @@ class ConsoleFormTest : public QObject {
     QCOMPARE(f.enabled(), "101011");
   }
 
+  // A second click on a run button while its line is on the line (a double
+  // click; the window system holds it until the transaction lets the window
+  // take clicks) is ignored: every line goes out once, in order.
+  void doubleClickRunsOnce_data() {
+    QTest::addColumn<QStringList>("clicks");  // "name" or "name x2"
+    QTest::newRow("Setp") << QStringList{"CmdStepBtn x2", "CmdStepBtn", "CmdStepBtn x2"};
+    QTest::newRow("Start") << QStringList{"CmdExBtn x2"};
+    QTest::newRow("Resume") << QStringList{"CmdStepBtn", "CmdResumeBtn x2"};
+  }
+  void doubleClickRunsOnce() {
+    QFETCH(QStringList, clicks);
+    SimForm f;
+    f.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+    f.find<QPlainTextEdit>("CmdStrText")->setPlainText("C10\nC11\nCP0");
+    for (const QString& click : clicks) {
+      auto* button = f.find<QPushButton>(click.section(' ', 0, 0));
+      if (click.endsWith("x2")) {
+        QObject::connect(
+            button, &QPushButton::pressed, button,
+            [button] {
+              QTimer::singleShot(0, button,
+                                 [button] { QTest::mouseClick(button, Qt::LeftButton); });
+            },
+            Qt::SingleShotConnection);
+      }
+      QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QStringList frames;
+    for (const auto& event : f.line.traffic())
+      if (event.fromHost && event.bytes.size() > 1)
+        frames << QString::fromStdString(HexBytes(event.bytes));
+    QCOMPARE(frames, QStringList({"F2 00 00 03 43 31 30 03 B0", "F2 00 00 03 43 31 31 03 B1",
+                                  "F2 00 00 03 43 50 30 03 D1"}));
+    QCOMPARE(f.enabled(), "101011");  // finished
+  }
+
   // Clicks on Close and Load during a run wait for its end: neither the
   // window nor the script goes away under it.
   void closeAndLoadWaitForTheRun() {
@@ -243,6 +280,8 @@ class ConsoleFormTest : public QObject {
              QByteArray(bytes).replace("\r", ""));
   }
 
+  // "Save To": the entries, each ended by CR LF, through RichTextBox1, which
+  // is filled under the busy pointer.
   void saveTraffic() {
     QTemporaryDir dir;
     SimForm f;
@@ -251,7 +290,14 @@ class ConsoleFormTest : public QObject {
     QCOMPARE(ReadAll(f.files.answer), QByteArray());  // an empty list, an empty file
     auto* list = f.find<QListWidget>("lstResults");
     list->addItems({"SD: F2 00 ", "RD: 06", ""});
+    QList<Qt::CursorShape> pointer;
+    connect(f.find<QTextEdit>("RichTextBox1"), &QTextEdit::textChanged, this, [&pointer] {
+      pointer << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                 : Qt::ArrowCursor);
+    });
     f.click("SaveSDTDText");
+    QCOMPARE(pointer, QList<Qt::CursorShape>{Qt::WaitCursor});
+    QVERIFY(!QApplication::overrideCursor());
     QCOMPARE(ReadAll(f.files.answer), QByteArray("SD: F2 00 \r\nRD: 06\r\n\r\n"));
     f.files.answer.clear();  // cancelled: nothing happens
     f.messages.boxes.clear();

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "device_fakes.h"
+#include "typing.h"
 #include "ui/adapters/qt_messages.h"
 #include "ui/contact/cpu_card_dialog.h"
 #include "ui/widgets/key_filter_installer.h"
@@ -130,18 +131,22 @@ class CpuCardWindowTest : public QObject {
     });
   }
 
-  // Typing into CmdText: hex letters upper-cased, other keys dropped,
+  // Typing into CmdText after a click into it, the keys going where the
+  // window system sends them: hex letters upper-cased, other keys dropped,
   // Backspace deletes.
+  void apduKeys_data() {
+    QTest::addColumn<QString>("button");
+    QTest::newRow("CPU") << "CPURUN";
+    QTest::newRow("SAM") << "SIMRUN";
+  }
   void apduKeys() {
+    QFETCH(QString, button);
     WindowHarness h;
     h.state.linkOpen = true;
-    WithWindow(h, "CPURUN", [&](QDialog* d) {
-      QLineEdit* edit = d->findChild<QComboBox*>("CmdText")->lineEdit();
-      edit->clear();
-      QTest::keyClicks(edit, "00a4 g-x");
-      QCOMPARE(edit->text(), QString("00A4"));
-      QTest::keyClick(edit, Qt::Key_Backspace);
-      QCOMPARE(edit->text(), QString("00A"));
+    WithWindow(h, qPrintable(button), [&](QDialog* d) {
+      auto* combo = d->findChild<QComboBox*>("CmdText");
+      QCOMPARE(TypeInto(combo, "a0g- 1\bf"), QString("A0F"));
+      QCOMPARE(TypeInto(combo, "9", true), QString("A0F9"));
     });
   }
 

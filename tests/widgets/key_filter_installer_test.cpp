@@ -1,32 +1,82 @@
-// Keystroke filters on plain line edits, driven by real key events.
+// Keystroke filters on line edits and on editable combo boxes, driven as an
+// operator drives them: a click into the field, then real key events to the
+// widget that has the focus.
 #include "ui/widgets/key_filter_installer.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QVBoxLayout>
 #include <QtTest>
+#include <functional>
+
+#include "typing.h"
 
 using kdx::KeyFilter;
+using kdx::test::ClickInto;
 using kdx::ui::KeyFilterInstaller;
 
 Q_DECLARE_METATYPE(kdx::KeyFilter)
 
 namespace {
 
+// Where the filtered line edit stands: alone, or as the text box of an
+// editable combo box, which takes the focus and the keys in its place.
+enum class Host { LineEdit, Combo };
+
+// A window holding one filtered field beside an unfiltered one.
+struct Field {
+  QWidget window;
+  QComboBox* combo = nullptr;
+  QLineEdit* edit = nullptr;
+
+  Field(Host host, KeyFilter filter, const QString& text = {}, int maxLength = 32767) {
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(new QLineEdit);
+    if (host == Host::Combo) {
+      combo = new QComboBox;
+      combo->setEditable(true);
+      combo->setInsertPolicy(QComboBox::NoInsert);
+      edit = combo->lineEdit();
+      layout->addWidget(combo);
+    } else {
+      edit = new QLineEdit;
+      layout->addWidget(edit);
+    }
+    edit->setText(text);
+    edit->setMaxLength(maxLength);
+    KeyFilterInstaller::install(edit, filter);
+  }
+  // Clicks into the field; the widget that then has the focus.
+  QWidget* focus() { return ClickInto(combo ? static_cast<QWidget*>(combo) : edit); }
+};
+
+// Rows for both hosts.
+void NewRows(const char* name, const std::function<void(QTestData&)>& values) {
+  for (Host host : {Host::LineEdit, Host::Combo}) {
+    QTestData& row =
+        QTest::newRow(qPrintable(QString(name) + (host == Host::Combo ? ", combo" : "")));
+    row << host;
+    values(row);
+  }
+}
+
 // The ways an operator pastes the clipboard into a field.
 enum class PasteBy { CtrlV, ShiftInsert, ContextMenu };
 
-void Paste(QLineEdit& edit, PasteBy how) {
+void Paste(QWidget* focus, QLineEdit& edit, PasteBy how) {
   switch (how) {
     case PasteBy::CtrlV:
-      QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+      QTest::keyClick(focus, Qt::Key_V, Qt::ControlModifier);
       return;
     case PasteBy::ShiftInsert:
-      QTest::keyClick(&edit, Qt::Key_Insert, Qt::ShiftModifier);
+      QTest::keyClick(focus, Qt::Key_Insert, Qt::ShiftModifier);
       return;
     case PasteBy::ContextMenu: {
+      // The menu belongs to the text box under the pointer.
       QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(2, 2),
                                 edit.mapToGlobal(QPoint(2, 2)));
       QCoreApplication::sendEvent(&edit, &request);
@@ -61,6 +111,7 @@ bool Drop(QLineEdit& edit, const QString& text) {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(Host)
 Q_DECLARE_METATYPE(PasteBy)
 
 class KeyFilterInstallerTest : public QObject {
@@ -69,124 +120,162 @@ class KeyFilterInstallerTest : public QObject {
  private slots:
   // Typed characters: what each filter makes of a run of keys.
   void typing_data() {
+    QTest::addColumn<Host>("host");
     QTest::addColumn<KeyFilter>("filter");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("result");
-    QTest::newRow("strict hex upper-cases") << KeyFilter::StrictHex << "0a9fBc"
-                                            << "0A9FBC";
-    QTest::newRow("strict hex drops others") << KeyFilter::StrictHex << "g-1 x.2Z"
-                                             << "12";
-    QTest::newRow("hex with Backspace upper-cases") << KeyFilter::HexWithBackspace << "de ad"
-                                                    << "DEAD";
-    QTest::newRow("decimal keeps digits") << KeyFilter::Decimal << "1a2F3 -4"
-                                          << "1234";
-    QTest::newRow("decimal with Backspace keeps digits")
-        << KeyFilter::DecimalWithBackspace << "0x10"
+    NewRows("strict hex upper-cases", [](QTestData& r) {
+      r << KeyFilter::StrictHex << "0a9fBc"
+        << "0A9FBC";
+    });
+    NewRows("strict hex drops others", [](QTestData& r) {
+      r << KeyFilter::StrictHex << "g-1 x.2Z"
+        << "12";
+    });
+    NewRows("hex with Backspace upper-cases", [](QTestData& r) {
+      r << KeyFilter::HexWithBackspace << "de ad"
+        << "DEAD";
+    });
+    NewRows("hex with Backspace edits", [](QTestData& r) {
+      r << KeyFilter::HexWithBackspace << "a0g- 1\bf"
+        << "A0F";
+    });
+    NewRows("decimal keeps digits", [](QTestData& r) {
+      r << KeyFilter::Decimal << "1a2F3 -4"
+        << "1234";
+    });
+    NewRows("decimal with Backspace keeps digits", [](QTestData& r) {
+      r << KeyFilter::DecimalWithBackspace << "0x10"
         << "010";
+    });
   }
   void typing() {
+    QFETCH(Host, host);
     QFETCH(KeyFilter, filter);
     QFETCH(QString, keys);
     QFETCH(QString, result);
-    QLineEdit edit;
-    KeyFilterInstaller::install(&edit, filter);
-    QTest::keyClicks(&edit, keys);
-    QCOMPARE(edit.text(), result);
+    Field field(host, filter);
+    QWidget* focus = field.focus();
+    QVERIFY(focus);
+    QCOMPARE(focus, host == Host::Combo ? static_cast<QWidget*>(field.combo) : field.edit);
+    QTest::keyClicks(focus, keys);
+    QCOMPARE(field.edit->text(), result);
   }
 
   // Backspace is a character to the filters; Delete is not and always works.
   void backspaceAndDelete_data() {
+    QTest::addColumn<Host>("host");
     QTest::addColumn<KeyFilter>("filter");
     QTest::addColumn<QString>("afterBackspace");
-    QTest::newRow("strict hex") << KeyFilter::StrictHex << "1234";
-    QTest::newRow("hex with Backspace") << KeyFilter::HexWithBackspace << "123";
-    QTest::newRow("decimal") << KeyFilter::Decimal << "1234";
-    QTest::newRow("decimal with Backspace") << KeyFilter::DecimalWithBackspace << "123";
+    NewRows("strict hex", [](QTestData& r) { r << KeyFilter::StrictHex << "1234"; });
+    NewRows("hex with Backspace", [](QTestData& r) { r << KeyFilter::HexWithBackspace << "123"; });
+    NewRows("decimal", [](QTestData& r) { r << KeyFilter::Decimal << "1234"; });
+    NewRows("decimal with Backspace",
+            [](QTestData& r) { r << KeyFilter::DecimalWithBackspace << "123"; });
   }
   void backspaceAndDelete() {
+    QFETCH(Host, host);
     QFETCH(KeyFilter, filter);
     QFETCH(QString, afterBackspace);
-    QLineEdit edit;
-    KeyFilterInstaller::install(&edit, filter);
-    QTest::keyClicks(&edit, QStringLiteral("1234"));
-    QTest::keyClick(&edit, Qt::Key_Backspace);
-    QCOMPARE(edit.text(), afterBackspace);
-    QTest::keyClick(&edit, Qt::Key_Home);
+    Field field(host, filter);
+    QWidget* focus = field.focus();
+    QVERIFY(focus);
+    QTest::keyClicks(focus, QStringLiteral("1234"));
+    QTest::keyClick(focus, Qt::Key_Backspace);
+    QCOMPARE(field.edit->text(), afterBackspace);
+    QTest::keyClick(focus, Qt::Key_Home);
     // Delete as X11 reports it, carrying the DEL character.
-    QTest::sendKeyEvent(QTest::Click, &edit, Qt::Key_Delete, QStringLiteral("\x7f"),
+    QTest::sendKeyEvent(QTest::Click, focus, Qt::Key_Delete, QStringLiteral("\x7f"),
                         Qt::NoModifier);
-    QCOMPARE(edit.text(), afterBackspace.mid(1));
+    QCOMPARE(field.edit->text(), afterBackspace.mid(1));
     // Shortcuts pass: select all, then Delete empties the field.
-    QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(&edit, Qt::Key_Delete);
-    QCOMPARE(edit.text(), QString());
+    QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(focus, Qt::Key_Delete);
+    QCOMPARE(field.edit->text(), QString());
   }
 
   // The purse value: ten decimal digits at most, no Backspace.
   void decimalWithLengthLimit() {
-    QLineEdit edit(QStringLiteral("0"));
-    edit.setMaxLength(10);
-    KeyFilterInstaller::install(&edit, KeyFilter::Decimal);
-    edit.selectAll();
-    QTest::keyClicks(&edit, QStringLiteral("98765432109"));
-    QCOMPARE(edit.text(), QStringLiteral("9876543210"));
-    QTest::keyClick(&edit, Qt::Key_Backspace);
-    QCOMPARE(edit.text(), QStringLiteral("9876543210"));
+    Field field(Host::LineEdit, KeyFilter::Decimal, QStringLiteral("0"), 10);
+    QWidget* focus = field.focus();
+    QVERIFY(focus);
+    QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(focus, QStringLiteral("98765432109"));
+    QCOMPARE(field.edit->text(), QStringLiteral("9876543210"));
+    QTest::keyClick(focus, Qt::Key_Backspace);
+    QCOMPARE(field.edit->text(), QStringLiteral("9876543210"));
   }
 
   // An upper-cased letter is typed like any key: the length limit holds.
+  void upperCasedLetterRespectsLimit_data() {
+    QTest::addColumn<Host>("host");
+    NewRows("limit 2", [](QTestData&) {});
+  }
   void upperCasedLetterRespectsLimit() {
-    QLineEdit edit;
-    edit.setMaxLength(2);
-    KeyFilterInstaller::install(&edit, KeyFilter::StrictHex);
-    QTest::keyClicks(&edit, QStringLiteral("abc"));
-    QCOMPARE(edit.text(), QStringLiteral("AB"));
+    QFETCH(Host, host);
+    Field field(host, KeyFilter::StrictHex, QString(), 2);
+    QWidget* focus = field.focus();
+    QVERIFY(focus);
+    QTest::keyClicks(focus, QStringLiteral("abc"));
+    QCOMPARE(field.edit->text(), QStringLiteral("AB"));
   }
 
   // Pasted text goes through the filter one character at a time, whichever
   // way it is pasted; Backspace and Tab in it are not keys.
   void pasteIsFiltered_data() {
+    QTest::addColumn<Host>("host");
     QTest::addColumn<KeyFilter>("filter");
     QTest::addColumn<PasteBy>("how");
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<QString>("result");  // pasted after "7"
-    QTest::newRow("hex, Ctrl+V") << KeyFilter::StrictHex << PasteBy::CtrlV << "zz9a-b"
-                                 << "79AB";
-    QTest::newRow("hex with Backspace, Shift+Insert")
-        << KeyFilter::HexWithBackspace << PasteBy::ShiftInsert << "1\b2 c"
+    NewRows("hex, Ctrl+V", [](QTestData& r) {
+      r << KeyFilter::StrictHex << PasteBy::CtrlV << "zz9a-b"
+        << "79AB";
+    });
+    NewRows("hex with Backspace, Shift+Insert", [](QTestData& r) {
+      r << KeyFilter::HexWithBackspace << PasteBy::ShiftInsert << "1\b2 c"
         << "712C";
-    QTest::newRow("decimal, Ctrl+V") << KeyFilter::Decimal << PasteBy::CtrlV << "zz9"
-                                     << "79";
-    QTest::newRow("decimal with Backspace, menu")
-        << KeyFilter::DecimalWithBackspace << PasteBy::ContextMenu << "4\b\t5\u00b2e"
+    });
+    NewRows("decimal, Ctrl+V", [](QTestData& r) {
+      r << KeyFilter::Decimal << PasteBy::CtrlV << "zz9"
+        << "79";
+    });
+    NewRows("decimal with Backspace, menu", [](QTestData& r) {
+      r << KeyFilter::DecimalWithBackspace << PasteBy::ContextMenu << "4\b\t5\u00b2e"
         << "745";
-    QTest::newRow("nothing admitted") << KeyFilter::Decimal << PasteBy::CtrlV << "ZZ"
-                                      << "7";
+    });
+    NewRows("nothing admitted", [](QTestData& r) {
+      r << KeyFilter::Decimal << PasteBy::CtrlV << "ZZ"
+        << "7";
+    });
   }
   void pasteIsFiltered() {
+    QFETCH(Host, host);
     QFETCH(KeyFilter, filter);
     QFETCH(PasteBy, how);
     QFETCH(QString, clipboard);
     QFETCH(QString, result);
-    QLineEdit edit(QStringLiteral("7"));
-    KeyFilterInstaller::install(&edit, filter);
+    Field field(host, filter, QStringLiteral("7"));
+    QWidget* focus = field.focus();
+    QVERIFY(focus);
+    QTest::keyClick(focus, Qt::Key_End);
     QGuiApplication::clipboard()->setText(clipboard);
-    Paste(edit, how);
-    QCOMPARE(edit.text(), result);
+    Paste(focus, *field.edit, how);
+    QCOMPARE(field.edit->text(), result);
   }
 
   // A paste replaces the selection, stops at the length limit and is undone
   // as one step.
   void pasteKeepsLimitAndUndo() {
-    QLineEdit edit(QStringLiteral("0"));
-    edit.setMaxLength(4);
-    KeyFilterInstaller::install(&edit, KeyFilter::StrictHex);
-    edit.selectAll();
+    Field field(Host::LineEdit, KeyFilter::StrictHex, QStringLiteral("0"), 4);
+    QWidget* focus = field.focus();
+    QVERIFY(focus);
+    QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
     QGuiApplication::clipboard()->setText(QStringLiteral("x1y2z3a4"));
-    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(edit.text(), QStringLiteral("123A"));
-    QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(edit.text(), QStringLiteral("0"));
+    QTest::keyClick(focus, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(field.edit->text(), QStringLiteral("123A"));
+    QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(field.edit->text(), QStringLiteral("0"));
   }
 
   // A middle click pastes the selection on platforms that have one (X11).
@@ -236,15 +325,16 @@ class KeyFilterInstallerTest : public QObject {
     QCOMPARE(edit.text(), QStringLiteral("xyz"));
   }
 
+  // On a combo box too the new filter alone is at work.
   void installingAgainReplaces() {
-    QLineEdit edit;
-    QVERIFY(!KeyFilterInstaller::installedOn(&edit));
-    KeyFilterInstaller::install(&edit, KeyFilter::StrictHex);
-    KeyFilterInstaller::install(&edit, KeyFilter::Decimal);
-    QCOMPARE(KeyFilterInstaller::installedOn(&edit), std::optional(KeyFilter::Decimal));
-    QCOMPARE(edit.findChildren<KeyFilterInstaller*>().size(), 1);
-    QTest::keyClicks(&edit, QStringLiteral("A1"));
-    QCOMPARE(edit.text(), QStringLiteral("1"));
+    Field field(Host::Combo, KeyFilter::StrictHex);
+    KeyFilterInstaller::install(field.edit, KeyFilter::Decimal);
+    QCOMPARE(KeyFilterInstaller::installedOn(field.edit), std::optional(KeyFilter::Decimal));
+    QCOMPARE(field.edit->findChildren<KeyFilterInstaller*>().size(), 1);
+    QWidget* focus = field.focus();
+    QVERIFY(focus);
+    QTest::keyClicks(focus, QStringLiteral("A1"));
+    QCOMPARE(field.edit->text(), QStringLiteral("1"));
   }
 };
 

@@ -12,6 +12,7 @@
 
 #include "model/control.h"
 #include "rf/rf_operations.h"
+#include "typing.h"
 #include "ui/widgets/byte_grid.h"
 #include "ui/widgets/key_filter_installer.h"
 #include "window_harness.h"
@@ -138,18 +139,47 @@ class RfCardPageTest : public QObject {
     }
   }
 
-  // Typing into an editable combo never adds an entry to its list.
-  void typedEntriesAreNotInserted() {
+  // The APDU boxes take typed hex, filtered where the keys arrive, and never
+  // add it to their lists.
+  void apduBoxesTakeFilteredText() {
     WindowHarness h;
-    for (const char* name : {"TypeACAPDUText", "SecNumberCombo", "ULSecNumberCombo"}) {
+    for (const char* name : {"TypeACAPDUText", "TypeBCAPDUText"}) {
       auto* combo = h.find<QComboBox>(name);
       QVERIFY(combo->isEditable());
       const int count = combo->count();
-      combo->lineEdit()->selectAll();
-      QTest::keyClicks(combo->lineEdit(), "0B");
-      QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+      QCOMPARE(TypeInto(combo, "a0g- 1\bf"), QString("A0F"));
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
       QCOMPARE(combo->count(), count);
     }
+  }
+
+  // The sector, block, count and page lists are lists: keys choose among
+  // their items and no typed text gets in; the position of the chosen item
+  // is the number sent.
+  void numberListsTakeNoText() {
+    RfWindow w("20/s50");
+    const std::pair<const char*, const char*> lists[] = {{"SecNumberCombo", "01"},
+                                                         {"BlockNumberCombo", "00"},
+                                                         {"BlockLongCombo", "01"},
+                                                         {"PurseBlockCombbox", "00"},
+                                                         {"ULSecNumberCombo", "04"}};
+    for (const auto& [name, selected] : lists) {
+      auto* list = w.find<QComboBox>(name);
+      QVERIFY2(!list->isEditable() && !list->lineEdit(), name);
+      QVERIFY(BringIntoView(list));
+      list->setFocus();
+      QTest::keyClicks(QApplication::focusWidget(), "3Z");
+      QVERIFY2(list->findText(list->currentText()) == list->currentIndex(), name);
+      list->setCurrentText(selected);
+    }
+    auto* sector = w.find<QComboBox>("SecNumberCombo");
+    QVERIFY(BringIntoView(sector));
+    sector->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);  // "02"
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);   // "27"
+    QCOMPARE(sector->currentText(), QString("27"));
+    w.click("RFreadBtn");
+    QCOMPARE(Q(Frames(w).back()), "F2 00 00 08 43 60 33 00 B0 27 00 01 03 7F");
   }
 
   void activationShowsTheCardAndItsTab_data() {
@@ -238,11 +268,7 @@ class RfCardPageTest : public QObject {
   void apduTypedAndAnswered() {
     RfWindow w("-/typea");
     w.click("RFCardUPBtn");
-    auto* combo = w.find<QComboBox>("TypeACAPDUText");
-    combo->lineEdit()->selectAll();
-    QTest::keyClicks(combo->lineEdit(), "00a4000002");
-    QTest::keyClick(combo->lineEdit(), Qt::Key_Backspace);
-    QTest::keyClicks(combo->lineEdit(), "22f00");
+    QCOMPARE(TypeInto(w.find<QComboBox>("TypeACAPDUText"), "00a40000022f01\b0"), "00A40000022F00");
     w.click("SendTypeACmd");
     QCOMPARE(Frames(w).back(), std::string("F2 00 00 0A 43 60 34 00 A4 00 00 02 2F 00 03 65"));
     QCOMPARE(w.find<QLineEdit>("TypeARAPDUText")->text(), QString("6A82"));

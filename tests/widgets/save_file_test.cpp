@@ -1,5 +1,6 @@
 // Saving the monitor text: SaveTextAs with a preset path, recording its boxes,
-// against folders and file systems that refuse some of the work.
+// against folders and file systems that refuse some of the work; loading a
+// script from what is not a file; the open dialog as it starts.
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -11,6 +12,8 @@
 
 #include "support/recording_messages.h"
 #include "ui/adapters/file_dialogs.h"
+#include "ui/console/console_files.h"
+#include "window_harness.h"
 
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
@@ -19,6 +22,12 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
 #endif
 
 using kdx::Icon;
@@ -26,10 +35,11 @@ using kdx::test::RecordingMessages;
 
 namespace {
 
-// Answers the save dialog with a preset path.
+// Answers the save and open dialogs with a preset path.
 struct PresetPath final : kdx::ui::FileDialogs {
   QString path;
   std::optional<QString> saveTextFile(QWidget*) override { return path; }
+  std::optional<QString> openTextFile(QWidget*) override { return path; }
 };
 
 QByteArray ReadAll(const QString& path) {
@@ -57,6 +67,33 @@ std::string MonitorText(int size) {
   text.resize(static_cast<std::size_t>(size));
   return text;
 }
+
+#ifdef Q_OS_LINUX
+// Runs `write` a second after it is made unless the test is done first: a
+// read that blocks on a pipe or terminal then gets text instead of hanging.
+class LateWriter {
+ public:
+  explicit LateWriter(std::function<void()> write)
+      : thread_([this, write] {
+          std::unique_lock lock(mutex_);
+          if (!done_.wait_for(lock, std::chrono::seconds(1), [this] { return finished_; })) write();
+        }) {}
+  ~LateWriter() {
+    {
+      std::lock_guard lock(mutex_);
+      finished_ = true;
+    }
+    done_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool finished_ = false;
+  std::thread thread_;
+};
+#endif
 
 }  // namespace
 
@@ -100,7 +137,103 @@ class SaveFileTest : public QObject {
     QCOMPARE(ReadAll(dir.filePath("FILE.TXT")), QByteArray("old"));
   }
 
+  // The open dialog of "Load": its title, and "*.TXT" as the file name.
+  void openDialogStartsWithThePattern() {
+    QString title, name;
+    kdx::test::WhenModal([&](QWidget* dialog) {
+      title = dialog->windowTitle();
+      if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) name = edit->text();
+      dialog->close();
+    });
+    kdx::ui::QtFileDialogs dialogs;
+    QCOMPARE(dialogs.openTextFile(nullptr), std::nullopt);
+    QCOMPARE(title, "Open File");
+    QCOMPARE(name, "*.TXT");
+  }
+
 #ifdef Q_OS_LINUX
+  // "Load" reads regular files only: a named pipe, or a terminal that no one
+  // writes to, would hold the window until something came. Refused at once,
+  // by name. Were it read, the text written a second later would load.
+  void loadTakesRegularFilesOnly_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("what");
+    QTest::newRow("named pipe") << "fifo"
+                                << "a named pipe";
+    QTest::newRow("terminal") << "terminal"
+                              << "a character device (a terminal or a port)";
+    QTest::newRow("folder") << "folder"
+                            << "a folder";
+  }
+  void loadTakesRegularFilesOnly() {
+    QFETCH(QString, kind);
+    QFETCH(QString, what);
+    QTemporaryDir dir;
+    PresetPath files;
+    std::function<void()> write = [] {};
+    int terminal = -1;
+    Undo closeTerminal{[&terminal] {
+      if (terminal >= 0) ::close(terminal);
+    }};
+    if (kind == "fifo") {
+      files.path = dir.filePath("SCRIPT.TXT");
+      QVERIFY(::mkfifo(QFile::encodeName(files.path).constData(), 0600) == 0);
+      const QByteArray fifo = QFile::encodeName(files.path);
+      write = [fifo] {
+        // Only a reader waiting on the pipe lets it open.
+        for (int i = 0; i < 100; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+          const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+          if (fd < 0) continue;
+          (void)!::write(fd, "C99", 3);
+          ::close(fd);
+          return;
+        }
+      };
+    } else if (kind == "terminal") {
+      terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+      QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+      files.path = QString::fromLocal8Bit(::ptsname(terminal));
+      write = [&terminal] {
+        (void)!::write(terminal, "C99\n", 4);
+        ::close(std::exchange(terminal, -1));  // hangs up: a blocked read ends
+      };
+    } else {
+      files.path = dir.path();
+    }
+    RecordingMessages messages;
+    QElapsedTimer timer;
+    timer.start();
+    std::optional<QString> text;
+    {
+      LateWriter late(write);
+      text = kdx::ui::LoadScriptFile(files, messages, nullptr);
+    }
+    QCOMPARE(text, std::nullopt);
+    QVERIFY2(timer.elapsed() < 900, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(messages.boxes.size(), std::size_t{1});
+    QCOMPARE(messages.boxes[0].title, std::string("mnuFileSaveAsDialog_Click"));
+    QCOMPARE(QString::fromStdString(messages.boxes[0].text),
+             "Error: 5 " + QDir::toNativeSeparators(files.path) + " is " + what +
+                 ", not a regular file: reading or writing it could hold the window until its "
+                 "other end acts");
+  }
+
+  // Saving over a named pipe is refused too: it stays a pipe.
+  void saveOverAPipeRefused() {
+    QTemporaryDir dir;
+    PresetPath files;
+    files.path = dir.filePath("LOG.TXT");
+    QVERIFY(::mkfifo(QFile::encodeName(files.path).constData(), 0600) == 0);
+    RecordingMessages messages;
+    kdx::ui::SaveTextAs(files, messages, nullptr, "SD: 06\r\n");
+    QCOMPARE(messages.boxes.size(), std::size_t{2});
+    QCOMPARE(messages.boxes[1].title, std::string("mnuFileSaveAsDialog_Click"));
+    QVERIFY(QString::fromStdString(messages.boxes[1].text).contains("is a named pipe"));
+    struct stat status {};
+    QVERIFY(::stat(QFile::encodeName(files.path).constData(), &status) == 0);
+    QVERIFY(S_ISFIFO(status.st_mode));
+  }
+
   // A writable file in a folder that takes no new file (no temporary file
   // beside it) is written in place. The read-only folder refuses with EACCES,
   // the immutable one with EPERM.

@@ -15,6 +15,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "link/frame.h"
+#include "model/virtual_clock.h"
+#include "recording_messages.h"
 #include "window_harness.h"
 
 using namespace kdx;
@@ -48,6 +51,41 @@ QStringList Row(QTableView* table, int row) {
     cells << table->model()->index(row, column).data().toString();
   return cells;
 }
+
+struct FixedTime final : LocalTimeSource {
+  LocalTime now() override { return {2026, 3, 4, 5, 6, 7, 8}; }
+};
+
+// A recorder that keeps `limit` rows and a traffic window over it.
+struct CappedTraffic {
+  sim::VirtualClock clock;
+  FixedTime time;
+  TrafficRecorder recorder;
+  FakeFileDialogs files;
+  RecordingMessages messages;
+  std::unique_ptr<ui::TrafficWindow> window;
+  explicit CappedTraffic(std::size_t limit) : recorder(clock, time, nullptr, limit) {}
+
+  // `count` exchanges, the window taking its events after each.
+  void add(int count) {
+    for (int i = 0; i < count; ++i) {
+      recorder.sent(TrafficSource::Operation, BuildCommand(0, '1', '0'));
+      recorder.ended(TrafficEnd::NoReply);
+      QApplication::processEvents();
+    }
+  }
+  void open() {
+    window = std::make_unique<ui::TrafficWindow>(recorder, files, messages);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  }
+  // The number of the exchange shown in the view's first and last rows.
+  std::uint64_t shown(bool last) const {
+    QTableView* table = window->table();
+    const int row = table->rowAt(last ? table->viewport()->height() - 2 : 1);
+    return row < 0 ? 0 : recorder.rows()[static_cast<std::size_t>(row)].number;
+  }
+};
 
 // Ctrl+T on the main window, shown and active.
 QWidget* OpenByShortcut(SimWindow& w) {
@@ -133,6 +171,27 @@ class TrafficWindowTest : public QObject {
     QApplication::processEvents();
     QCOMPARE(bar->value(), 0);
     QCOMPARE(table->model()->rowCount(), 61);
+  }
+
+  // At the cap of kept rows, where each new row drops the oldest, the view
+  // still follows the newest row, and a window opened onto many rows opens
+  // on the newest; one scrolled up keeps showing the same rows.
+  void followsTheNewestRowAtTheCap() {
+    CappedTraffic t(100);
+    t.add(150);
+    t.open();
+    QCOMPARE(t.shown(true), std::uint64_t{150});
+    t.add(30);
+    QCOMPARE(t.recorder.rows().size(), std::size_t{100});
+    QCOMPARE(t.shown(true), std::uint64_t{180});
+    QScrollBar* bar = t.window->table()->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const std::uint64_t first = t.shown(false);
+    t.add(10);
+    QCOMPARE(t.shown(false), first);
+    bar->setValue(bar->maximum());  // back at the bottom: following again
+    t.add(5);
+    QCOMPARE(t.shown(true), std::uint64_t{195});
   }
 
   // The monitor's context menu offers the window too.

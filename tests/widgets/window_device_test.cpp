@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "device_fakes.h"
+#include "typing.h"
 #include "ui/device/device_page.h"
 #include "ui/tab_router.h"
 #include "window_harness.h"
@@ -207,10 +208,7 @@ class WindowDeviceTest : public QObject {
     QCOMPARE(values.value(6), QString("Support three SAM card operation"));
 
     auto* field = w.find<QLineEdit>("IRTenKaEdit");
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, "x7");  // the decimal filter drops the letter
-    QCOMPARE(field->text(), QString("7"));
+    QCOMPARE(TypeInto(field, "x7"), QString("7"));  // the decimal filter drops the letter
     Click(w, "IRTenKaFormatCMD");
     QCOMPARE(field->text(), QString("007"));
     QCOMPARE(w.model.state().captureCounter, 7);

@@ -9,10 +9,37 @@
 #include <system_error>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace kdx::ui {
+
+namespace {
+
+QString KindOf(const QFileInfo& info) {
+  if (info.isDir()) return "a folder";
+#ifdef Q_OS_UNIX
+  struct stat status {};
+  if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &status) == 0) {
+    if (S_ISFIFO(status.st_mode)) return "a named pipe";
+    if (S_ISCHR(status.st_mode)) return "a character device (a terminal or a port)";
+    if (S_ISBLK(status.st_mode)) return "a block device";
+    if (S_ISSOCK(status.st_mode)) return "a socket";
+  }
+#endif
+  return "not a file on a disk";
+}
+
+}  // namespace
+
+std::optional<QString> NotRegularFile(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists() || info.isFile()) return std::nullopt;
+  return QDir::toNativeSeparators(path) + " is " + KindOf(info) +
+         ", not a regular file: reading or writing it could hold the window until its other "
+         "end acts";
+}
 
 std::optional<QString> QtFileDialogs::saveTextFile(QWidget* owner) {
   QString folder = qEnvironmentVariable("winDir");
@@ -38,6 +65,7 @@ std::optional<QString> QtFileDialogs::openTextFile(QWidget* owner) {
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::ReadOnly, false);
+  dialog.selectFile("*.TXT");
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();
 }
@@ -125,6 +153,8 @@ std::optional<Failure> WriteInPlace(const QString& path, const QByteArray& bytes
 }
 
 std::optional<Failure> SaveBytes(const QString& path, const QByteArray& bytes) {
+  if (auto reason = NotRegularFile(path))
+    return Failure{static_cast<int>(QFileDevice::OpenError), *reason};
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     if (file.error() == QFileDevice::OpenError && OnlyWritableInPlace(path)) {
@@ -177,9 +207,9 @@ void ShowFileError(Messages& messages, int code, const QString& description) {
                 ("Error: " + QString::number(code) + " " + description).toStdString(), Icon::None);
 }
 
-bool SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text) {
+std::optional<QString> ConfirmSavePath(FileDialogs& files, Messages& messages, QWidget* owner) {
   const auto path = files.saveTextFile(owner);
-  if (!path) return false;
+  if (!path) return std::nullopt;
   const QFileInfo info(*path);
   // The dialog lets a path into a folder that is not there through; it is
   // refused before the name is confirmed rather than after.
@@ -188,12 +218,18 @@ bool SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const st
     ShowFileError(
         messages, static_cast<int>(QFileDevice::OpenError),
         "Cannot save into the folder " + QDir::toNativeSeparators(folder) + ": " + *reason);
-    return false;
+    return std::nullopt;
   }
   messages.show(
       "Save As...",
       ("File Name is " + info.fileName() + "\r\nFull path and file is " + *path).toStdString(),
       Icon::None);
+  return path;
+}
+
+bool SaveTextAs(FileDialogs& files, Messages& messages, QWidget* owner, const std::string& text) {
+  const auto path = ConfirmSavePath(files, messages, owner);
+  if (!path) return false;
   QString error;
   const int code = WriteFileAtomically(
       *path, QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);

@@ -35,15 +35,28 @@ class QtFileDialogs final : public FileDialogs {
   std::optional<QString> saveCsvFile(QWidget* owner) override;
 };
 
+// Why `path` is not read or written: it exists but is not a regular file (a
+// folder, a named pipe, a terminal or another device, a socket), which a read
+// or a write could wait on until its other end acts. The text names the path
+// and what it is. Nothing for a regular file or a path that does not exist.
+std::optional<QString> NotRegularFile(const QString& path);
+
 // Writes `bytes` to `path` through a temporary file and a rename, so a failed
 // save never damages an existing file: the old file is replaced only once
 // every byte is on the disk. A writable file in a folder that takes no new
-// file is written in place instead. Returns 0 or the QFileDevice error
-// number, with the system's reason in `error`.
+// file is written in place instead; a path that is not a regular file is
+// refused (NotRegularFile) rather than replaced. Returns 0 or the QFileDevice
+// error number, with the system's reason in `error`.
 // The file error box: "mnuFileSaveAsDialog_Click", "Error: <code> <description>".
 void ShowFileError(Messages& messages, int code, const QString& description);
 
 int WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error);
+
+// Asks `files` for a path to save to and confirms the name in a "Save As..."
+// box: "File Name is <name>", CR LF, "Full path and file is <path>". A path
+// whose folder does not exist gets the "mnuFileSaveAsDialog_Click" box
+// instead, and nothing is returned; so does a cancelled dialog, silently.
+std::optional<QString> ConfirmSavePath(FileDialogs& files, Messages& messages, QWidget* owner);
 
 // The monitor's "Save To": asks `files` for a path, confirms the name in a
 // "Save As..." box and writes `text` there; a failure is reported in a

@@ -20,6 +20,7 @@
 #include "link/operation.h"
 #include "ui/adapters/file_dialogs.h"
 #include "ui/console/console_files.h"
+#include "ui/widgets/busy_cursor.h"
 #include "ui/widgets/named.h"
 
 namespace kdx::ui {
@@ -231,6 +232,11 @@ void CMDExuteForm::setBusy(bool on) {
 }
 
 void CMDExuteForm::run(void (*press)(ConsoleContext&)) {
+  // The window takes clicks while a line runs (that is how Stop and Cancel
+  // get through). A second Start, Resume or Setp then, such as the second
+  // click of a double click on "Setp", would run as a step inside the step
+  // and send the same line again: it is ignored.
+  if (running_) return;
   // While a run holds the click, "Load" would change the script under it and
   // "Close" would destroy the window it runs in: both wait for its end.
   running_ = true;
@@ -274,10 +280,19 @@ void CMDExuteForm::loadScript() {
 void CMDExuteForm::saveTraffic() {
   QStringList entries;
   for (int i = 0; i < traffic_->count(); ++i) entries << traffic_->item(i)->text();
-  const QByteArray bytes = TrafficFileBytes(entries);
-  const std::string text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  if (SaveTextAs(files_, session_.messages, this, text))
+  const auto path = ConfirmSavePath(files_, session_.messages, this);
+  if (!path) return;
+  QString error;
+  int code = 0;
+  {
+    // The busy pointer while the text is built and written, not over the
+    // dialog, the name box or an error box.
+    BusyCursor busy;
+    const QByteArray bytes = TrafficFileBytes(entries);
     rich_->setPlainText(QString::fromLatin1(bytes));
+    code = WriteFileAtomically(*path, bytes, &error);
+  }
+  if (code != 0) ShowFileError(session_.messages, code, error);
 }
 
 void OpenConsole(Session& session, FileDialogs& files, QWidget* owner) {

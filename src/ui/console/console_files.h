@@ -15,9 +15,11 @@ class FileDialogs;
 // The largest script file "Load" takes.
 inline constexpr qint64 kMaxScriptFileBytes = 1 << 20;
 
-// Reads a whole file of at most `limit` bytes into `out`. Returns 0 or the
-// QFileDevice error number, with the reason in `error`; a larger file is a
-// read error and `out` stays as it was.
+// Reads a whole regular file of at most `limit` bytes into `out`. Returns 0
+// or the QFileDevice error number, with the reason in `error`; a larger file
+// is a read error and `out` stays as it was. Anything else (a named pipe, a
+// terminal, a device, a folder) is refused as an open error without waiting
+// for it, since reading it could block until its other end writes.
 int ReadTextFile(const QString& path, qint64 limit, QByteArray& out, QString* error);
 
 // The traffic file: every entry followed by CR LF, one byte per character.

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "rf/mifare_operations.h"
 #include "rf/rf_operations.h"
 #include "ui/widgets/byte_grid.h"
 #include "ui/widgets/decoded_view.h"
@@ -21,7 +22,7 @@ MifareClassicTab::MifareClassicTab(const RfButtonMaker& button, QWidget* parent)
   top->addWidget(new QLabel("Card SN"));
   top->addWidget(serial);
   top->addSpacing(20);
-  sector = HexCombo("SecNumberCombo", 0, 40, 1);
+  sector = HexList("SecNumberCombo", 0, kSectorCount, 1);
   top->addWidget(new QLabel("The current number of sectors"));
   top->addWidget(sector);
   top->addStretch();
@@ -48,8 +49,8 @@ MifareClassicTab::MifareClassicTab(const RfButtonMaker& button, QWidget* parent)
 
   auto* blockFrame = RfFrame(kBlockFrame);
   auto* blockLayout = new QGridLayout(blockFrame);
-  block = HexCombo("BlockNumberCombo", 0, 16, 0);
-  blockCount = HexCombo("BlockLongCombo", 1, 1, 0);
+  block = HexList("BlockNumberCombo", 0, kBlocksListed, 0);
+  blockCount = HexList("BlockLongCombo", 1, kBlockCountsListed, 0);
   blockGrid = new ByteGrid(ByteGridShape::srfText());
   blockLayout->addWidget(new QLabel("Start Block"), 0, 0);
   blockLayout->addWidget(block, 0, 1);
@@ -65,7 +66,7 @@ MifareClassicTab::MifareClassicTab(const RfButtonMaker& button, QWidget* parent)
 
   auto* purseFrame = RfFrame(kPurseFrame);
   auto* purseLayout = new QGridLayout(purseFrame);
-  purseBlock = HexCombo("PurseBlockCombbox", 0, 16, 0);
+  purseBlock = HexList("PurseBlockCombbox", 0, kBlocksListed, 0);
   purseValue = Named(new QLineEdit("0"), "PurseValueText");
   purseValue->setMaxLength(10);
   KeyFilterInstaller::install(purseValue, KeyFilter::Decimal);

@@ -4,6 +4,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "iso/answer_to_request_b.h"
 #include "iso/answer_to_select.h"
@@ -17,6 +18,11 @@
 namespace kdx::ui {
 
 namespace {
+
+// The chosen item's position in a list whose position is the number.
+std::uint8_t ListPosition(const QComboBox& list) {
+  return static_cast<std::uint8_t>(std::max(list.currentIndex(), 0));
+}
 
 CellTexts Cells(const ByteGrid& grid) {
   return CellTexts(grid.cellTexts());
@@ -68,13 +74,13 @@ RfInputs RfCardPage::inputs() const {
   in.protocol = ToDevice(protocol_->currentText());
   in.keyB = !classic_->keyA->isChecked();
   in.keyCells = Cells(*classic_->keys);
-  in.sector = ToDevice(classic_->sector->currentText());
-  in.block = ToDevice(classic_->block->currentText());
-  in.blockCount = ToDevice(classic_->blockCount->currentText());
+  in.sector = ListPosition(*classic_->sector);
+  in.block = ListPosition(*classic_->block);
+  in.blockCount = ListPosition(*classic_->blockCount);
   in.blockCells = Cells(*classic_->blockGrid);
-  in.purseBlock = ToDevice(classic_->purseBlock->currentText());
+  in.purseBlock = ListPosition(*classic_->purseBlock);
   in.purseValue = ToDevice(classic_->purseValue->text());
-  in.page = ToDevice(ultralight_->page->currentText());
+  in.page = ListPosition(*ultralight_->page);
   in.pageCells = Cells(*ultralight_->pageGrid);
   in.apduA = ToDevice(typeA_->command->currentText());
   in.apduB = ToDevice(typeB_->command->currentText());

@@ -11,8 +11,8 @@ QComboBox* EditableCombo(const char* name) {
   return combo;
 }
 
-QComboBox* HexCombo(const char* name, int first, int count, int selected) {
-  auto* combo = EditableCombo(name);
+QComboBox* HexList(const char* name, int first, int count, int selected) {
+  auto* combo = Named(new QComboBox, name);
   for (int i = first; i < first + count; ++i) {
     combo->addItem(FromDevice(HexByte(static_cast<std::uint8_t>(i))));
   }

@@ -15,10 +15,10 @@ namespace kdx::ui {
 // Makes the button of an RF operation row by its control name.
 using RfButtonMaker = std::function<QPushButton*(std::string_view control)>;
 
-// A combo of two-digit hex numbers from `first`, `count` of them, with
-// `selected` chosen. The operator may also type a number; typed text is never
-// added to the list.
-QComboBox* HexCombo(const char* name, int first, int count, int selected);
+// A drop-down list of two-digit hex numbers from `first`, `count` of them,
+// with `selected` chosen. It takes no typed text: the chosen item's position
+// is the number the operations send.
+QComboBox* HexList(const char* name, int first, int count, int selected);
 
 // An editable combo whose typed text is never added to the list.
 QComboBox* EditableCombo(const char* name);

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "rf/mifare_operations.h"
 #include "rf/rf_operations.h"
 #include "ui/widgets/byte_grid.h"
 
@@ -12,7 +13,7 @@ namespace kdx::ui {
 UltralightTab::UltralightTab(const RfButtonMaker& button, QWidget* parent) : QWidget(parent) {
   auto* layout = new QGridLayout(this);
   serial = SerialLabel("ULRFmessage");
-  page = HexCombo("ULSecNumberCombo", 0, 16, 4);
+  page = HexList("ULSecNumberCombo", 0, kPagesListed, 4);
   layout->addWidget(new QLabel("Card SN"), 0, 0);
   layout->addWidget(serial, 0, 1);
   layout->addWidget(new QLabel("Block"), 1, 0);

@@ -32,6 +32,14 @@ TrafficWindow::TrafficWindow(TrafficRecorder& recorder, FileDialogs& files, Mess
   layout->addWidget(limit);
 
   table_ = Named(new QTableView, "TrafficTable");
+  // Made before the view's own connections, so that it runs before the view
+  // moves its current row away from rows about to be dropped.
+  connect(model_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+          [this](const QModelIndex&, int first) {
+            if (first != 0) return;
+            dropping_ = true;
+            valueBeforeDrop_ = table_->verticalScrollBar()->value();
+          });
   table_->setModel(model_);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -56,14 +64,35 @@ TrafficWindow::TrafficWindow(TrafficRecorder& recorder, FileDialogs& files, Mess
   connect(exportButton, &QPushButton::clicked, this, &TrafficWindow::exportCsv);
   connect(clear, &QPushButton::clicked, this, [this] { recorder_.clear(); });
 
-  // Newest row in view, unless the operator scrolled away from the bottom.
+  // The newest row stays in view while the view is at the bottom: whether it
+  // is follows the operator's scrolling, and when rows are added the range
+  // grows and a following view moves to its new end.
   QScrollBar* bar = table_->verticalScrollBar();
-  connect(model_, &QAbstractItemModel::rowsAboutToBeInserted, this,
-          [this, bar] { followNewest_ = bar->value() >= bar->maximum(); });
-  connect(model_, &QAbstractItemModel::rowsInserted, this, [this] {
-    if (followNewest_) table_->scrollToBottom();
+  connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+    if (!dropping_) followNewest_ = value >= bar->maximum();
   });
+  connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+    if (followNewest_) bar->setValue(maximum);
+  });
+  // At the cap of kept rows each new row drops the oldest: the rows move up
+  // under a range that stays as it is. The view would follow its current
+  // row up to the top when that row goes; instead it stays at the bottom
+  // when it followed, and moves up with its rows when the operator had
+  // scrolled up, so that it keeps showing them.
+  connect(model_, &QAbstractItemModel::rowsRemoved, this,
+          [this, bar](const QModelIndex&, int first, int last) {
+            if (first != 0) return;
+            dropping_ = false;
+            bar->setValue(followNewest_ ? bar->maximum() : valueBeforeDrop_ - (last + 1));
+          });
   resize(1000, 420);
+}
+
+void TrafficWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // Opened (or opened again) onto rows: at the newest, unless the operator
+  // had scrolled up.
+  if (followNewest_) table_->scrollToBottom();
 }
 
 void TrafficWindow::exportCsv() {

@@ -24,6 +24,9 @@ class TrafficWindow final : public QWidget {
 
   QTableView* table() const { return table_; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void exportCsv();
 
@@ -33,6 +36,9 @@ class TrafficWindow final : public QWidget {
   TrafficModel* model_ = nullptr;
   QTableView* table_ = nullptr;
   bool followNewest_ = true;
+  // While the oldest rows are dropped: the scroll position before it.
+  bool dropping_ = false;
+  int valueBeforeDrop_ = 0;
 };
 
 }  // namespace kdx::ui

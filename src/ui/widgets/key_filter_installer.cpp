@@ -1,5 +1,6 @@
 #include "ui/widgets/key_filter_installer.h"
 
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -35,18 +36,26 @@ bool TypesNothing(int key) {
 KeyFilterInstaller::KeyFilterInstaller(QLineEdit* edit, KeyFilter filter)
     : QObject(edit), edit_(edit), filter_(filter) {
   setObjectName(QStringLiteral("keyFilter"));
+  if (auto* combo = qobject_cast<QComboBox*>(edit->parentWidget());
+      combo && combo->lineEdit() == edit) {
+    host_ = combo;
+  }
 }
 
 KeyFilterInstaller* KeyFilterInstaller::install(QLineEdit* edit, KeyFilter filter) {
   if (auto* old = edit->findChild<KeyFilterInstaller*>(QString(), Qt::FindDirectChildrenOnly)) {
-    edit->removeEventFilter(old);
-    delete old;
+    delete old;  // a deleted object's event filters go with it
   }
   auto* installer = new KeyFilterInstaller(edit, filter);
   edit->installEventFilter(installer);
   // Composed input would reach the field as text without a key press and
-  // bypass the filter; these fields take plain keys only.
+  // bypass the filter; these fields take plain keys only. A combo box hands
+  // its own composed input to the edit as well.
   edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+  if (installer->host_) {
+    installer->host_->installEventFilter(installer);
+    installer->host_->setAttribute(Qt::WA_InputMethodEnabled, false);
+  }
   return installer;
 }
 
@@ -92,10 +101,16 @@ QString KeyFilterInstaller::admitted(KeyFilter filter, const QString& text) {
 }
 
 bool KeyFilterInstaller::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != edit_ || forwarding_) return false;
+  if (forwarding_) return false;
+  // The combo box passes on keys only; mouse, drag and menu events reach
+  // the edit under the pointer directly.
+  if (watched == host_ && host_) {
+    return event->type() == QEvent::KeyPress && filterKey(host_, *static_cast<QKeyEvent*>(event));
+  }
+  if (watched != edit_) return false;
   switch (event->type()) {
     case QEvent::KeyPress:
-      return filterKey(*static_cast<QKeyEvent*>(event));
+      return filterKey(edit_, *static_cast<QKeyEvent*>(event));
     case QEvent::MouseButtonRelease:
       return filterMiddleClick(*static_cast<QMouseEvent*>(event));
     case QEvent::DragEnter:
@@ -110,7 +125,7 @@ bool KeyFilterInstaller::eventFilter(QObject* watched, QEvent* event) {
   }
 }
 
-bool KeyFilterInstaller::filterKey(QKeyEvent& key) {
+bool KeyFilterInstaller::filterKey(QObject* receiver, QKeyEvent& key) {
   // Ctrl+V, Shift+Insert and the Paste key: the edit would insert the
   // clipboard as it is.
   if (key.matches(QKeySequence::Paste)) {
@@ -127,12 +142,13 @@ bool KeyFilterInstaller::filterKey(QKeyEvent& key) {
     case Verdict::Replace:
       break;
   }
-  // The same key typing the upper-cased letter; the edit handles it as its
-  // own, so overwrite mode, length limit and undo behave as for any key.
+  // The same key typing the upper-cased letter, to the widget it came to;
+  // the edit handles it as its own, so overwrite mode, length limit and undo
+  // behave as for any key.
   QKeyEvent upper(key.type(), key.key(), key.modifiers(), QString(QChar::fromLatin1(replacement)),
                   key.isAutoRepeat(), static_cast<quint16>(key.count()));
   forwarding_ = true;
-  QCoreApplication::sendEvent(edit_, &upper);
+  QCoreApplication::sendEvent(receiver, &upper);
   forwarding_ = false;
   return true;
 }

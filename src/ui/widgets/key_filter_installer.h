@@ -17,6 +17,11 @@ namespace kdx::ui {
 // Puts a keystroke filter on a line edit: each typed character goes through
 // FilterKey and is discarded or let through (hex letters upper-cased).
 //
+// The line edit of an editable combo box does not get the keys itself: the
+// combo box holds the focus and passes them on without the edit's event
+// filters. There the filter also sits on the combo box, where the keys
+// arrive.
+//
 // Navigation and editing keys that type nothing (arrows, Delete, Home, Tab,
 // Enter, Escape) and shortcuts held with Ctrl or Meta (copy, undo, select
 // all) pass untouched. Backspace counts as the character code 8.
@@ -29,8 +34,9 @@ class KeyFilterInstaller final : public QObject {
   Q_OBJECT
 
  public:
-  // Installs `filter` on `edit`, replacing any filter installed before. The
-  // installer is a child of the edit and goes with it.
+  // Installs `filter` on `edit` (and on the combo box whose line edit it
+  // is), replacing any filter installed before. The installer is a child of
+  // the edit and goes with it.
   static KeyFilterInstaller* install(QLineEdit* edit, KeyFilter filter);
 
   // The filter installed on `edit`, if any.
@@ -53,7 +59,8 @@ class KeyFilterInstaller final : public QObject {
   enum class Verdict { Pass, Discard, Replace };
   Verdict judge(const QKeyEvent& key, char& replacement) const;
 
-  bool filterKey(QKeyEvent& key);
+  // `receiver` is the widget the key came to: the edit or its combo box.
+  bool filterKey(QObject* receiver, QKeyEvent& key);
   bool filterMiddleClick(const QMouseEvent& click);
   bool filterDrag(QDropEvent& drag);
   bool filterDrop(QDropEvent& drop);
@@ -62,6 +69,7 @@ class KeyFilterInstaller final : public QObject {
   void paste(QClipboard::Mode mode);
 
   QLineEdit* edit_;
+  QWidget* host_ = nullptr;  // the combo box that passes its keys to edit_
   KeyFilter filter_;
   bool forwarding_ = false;
 };
