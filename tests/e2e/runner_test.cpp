@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <cstdlib>
 
 #include "support/sim_process.h"
 
@@ -76,7 +77,7 @@ class RunnerTest : public QObject {
     QTest::addColumn<QString>("stderr");  // a part of it
     QTest::addColumn<int>("frames");      // frames the unit received
     QTest::newRow("all positive") << QByteArray("C10\r\n\r\nC11\r\n")
-                                  << QStringList{"--repeat", "2"} << "off" << 0 << "" << 4;
+                                  << QStringList{"--repeat", "5"} << "off" << 0 << "" << 10;
     QTest::newRow("a negative reply")
         << QByteArray("CZ0\r\nC10") << QStringList{} << "off" << 1 << "" << 2;
     QTest::newRow("silent unit") << QByteArray("C10\r\nC11") << QStringList{} << "silent" << 2
@@ -113,7 +114,16 @@ class RunnerTest : public QObject {
     QVERIFY2(run.err.contains(stderr), qPrintable(run.err));
     const QString log = QString::fromStdString(sim_.log().substr(logBefore));
     QCOMPARE(log.count("frame F2 00 00 03 43"), frames);
-    if (status == 0) QVERIFY(run.err.isEmpty());
+    if (status == 0) {
+      QVERIFY(run.err.isEmpty());
+      // Every reply's ACK reached the unit, the last exchange's too, though
+      // the next exchange starts by discarding unsent output.
+      // (the last one may still be on its way to the unit's log)
+      const auto acks = [&] {
+        return QString::fromStdString(sim_.log().substr(logBefore)).count("recv host ACK");
+      };
+      QTRY_COMPARE_WITH_TIMEOUT(acks(), frames, 2000);
+    }
   }
 
   void missingPortOrScript() {
@@ -274,6 +284,36 @@ class RunnerTest : public QObject {
   // Standard output into a pipe whose reader goes away after one line, as
   // "kdx846-run ... | head -1": the exchange in progress ends with its ACK,
   // EOT goes out instead of the next command and the status is 4.
+  // Started with standard output closed, the runner must not take the
+  // unit's port for it and write its records onto the line. A silent
+  // pseudo-terminal stands for the unit: all it may hear is the one frame.
+  void closedStandardOutput() {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QString slave = QString::fromLocal8Bit(::ptsname(master));
+    const QString path = dir_.filePath("closed.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("C10");
+    file.close();
+    QProcess process;
+    process.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
+    process.start(Runner(), QStringList{path, "--port", slave});
+    QVERIFY(process.waitForFinished(15000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);  // no ACK from the silent unit
+    QByteArray heard;
+    char buffer[256];
+    pollfd ready{master, POLLIN, 0};
+    while (::poll(&ready, 1, 0) == 1 && (ready.revents & POLLIN)) {
+      const ssize_t n = ::read(master, buffer, sizeof buffer);
+      if (n <= 0) break;
+      heard.append(buffer, n);
+    }
+    ::close(master);
+    QCOMPARE(heard.toHex(' '), QByteArray("f2 00 00 03 43 31 30 03 b0"));
+  }
+
   void closedPipe() {
     QCOMPARE(sim_.control("latency 20"), std::string("ok"));
     const QString path = dir_.filePath("long.txt");

@@ -3,6 +3,10 @@
 // traffic and history lines (or one JSON object per exchange) on standard
 // output; messages on standard error; an exit status a CI job can use.
 #include <cerrno>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -153,9 +157,26 @@ bool ReadScript(const std::string& path, std::string& text, std::string& error) 
   return true;
 }
 
+// A program started with standard input, output or error closed would get
+// the unit's port as that descriptor and write its records onto the line:
+// each missing one is opened on /dev/null first.
+void KeepStandardStreams() {
+#ifndef _WIN32
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int null = ::open("/dev/null", O_RDWR);
+    if (null >= 0 && null != fd) {
+      ::dup2(null, fd);
+      ::close(null);
+    }
+  }
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  KeepStandardStreams();
   std::setvbuf(stdout, nullptr, _IOFBF, kOutputBuffer);
   RunOptions options;
   std::string error;

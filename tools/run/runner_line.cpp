@@ -3,6 +3,7 @@
 #include "link/clock.h"
 #include "link/port_names.h"
 #include "link/port_setup.h"
+#include "link/terminal_output.h"
 #include "link/termios_speed.h"
 
 #ifndef _WIN32
@@ -74,7 +75,7 @@ class PosixSerialLine final : public SerialLine {
     input_.clear();
   }
   void discardOutput() override {
-    if (fd_ >= 0) ::tcflush(fd_, TCOFLUSH);
+    if (fd_ >= 0) DiscardUnsentOutput(fd_);
   }
   std::size_t bytesWaiting() override {
     pull();

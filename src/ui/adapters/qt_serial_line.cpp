@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "link/port_names.h"
+#include "link/terminal_output.h"
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
@@ -181,7 +182,16 @@ void QtSerialLine::discardInput() {
 }
 
 void QtSerialLine::discardOutput() {
-  if (port_.isOpen()) port_.clear(QSerialPort::Output);
+  if (!port_.isOpen()) return;
+#ifdef Q_OS_UNIX
+  // What the system still sends of the last exchange (its ACK or EOT) goes
+  // out; only bytes left over from a write that failed are dropped.
+  if (port_.bytesToWrite() == 0) {
+    DiscardUnsentOutput(static_cast<int>(port_.handle()));
+    return;
+  }
+#endif
+  port_.clear(QSerialPort::Output);
 }
 
 std::size_t QtSerialLine::bytesWaiting() {
