@@ -71,6 +71,11 @@ class Exchange final : public ExchangeLog {
     }
   }
   void caution(std::string_view text) { ShowCaution(c_.session.messages, text); }
+  // The box of an exchange that ended short. A port whose device is gone
+  // closes the link, and the box that names it replaces this one.
+  void cautionUnlessLost(std::string_view text) {
+    if (!DropLostLink(c_.session, c_.lostPortAdvice)) caution(text);
+  }
   void report(ExchangeEnd end) {
     record_.end = end;
     if (c_.onExchange) c_.onExchange(record_);
@@ -177,7 +182,7 @@ int Exchange::cancelled() {
   report(ExchangeEnd::Cancelled);
   endLine();
   replyLength_ = 0;
-  caution(kCancelText);
+  cautionUnlessLost(kCancelText);
   return kConsoleStopped;
 }
 
@@ -186,7 +191,7 @@ int Exchange::noAck() {
   view_.addEntry(ConsoleList::History, "");
   view_.addEntry(ConsoleList::History, "ExecuteCommand failed: 6h");
   report(ExchangeEnd::NoAck);
-  caution(kCommunicationError);
+  cautionUnlessLost(kCommunicationError);
   closeHistory();
   return kConsoleFailed;
 }
@@ -194,13 +199,13 @@ int Exchange::noAck() {
 int Exchange::noHead() {
   replyLength_ = 0;
   report(ExchangeEnd::NoHead);
-  caution(kStopText);
+  cautionUnlessLost(kStopText);
   return kConsoleStopped;
 }
 
 int Exchange::failed() {
   report(ExchangeEnd::Failed);
-  caution(kCheckData);
+  cautionUnlessLost(kCheckData);
   closeHistory();
   return kConsoleFailed;
 }

@@ -7,6 +7,7 @@
 #include "console/console_state.h"
 #include "console/console_view.h"
 #include "console/local_time.h"
+#include "link/port_setup.h"
 #include "link/receive.h"
 #include "link/session.h"
 
@@ -56,6 +57,8 @@ struct ConsoleContext {
   std::function<void()> processEvents;
   // Hears each exchange after it ended.
   std::function<void(const ExchangeRecord&)> onExchange;
+  // The second line of the box that names a lost port.
+  std::string_view lostPortAdvice = kLostPortAdvice;
 };
 
 // Runs one command line: `frame` holds F2, address, length and the text, and

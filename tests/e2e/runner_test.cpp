@@ -137,6 +137,13 @@ class RunnerTest : public QObject {
     QVERIFY(process.waitForFinished(5000));
     QVERIFY(timer.elapsed() < 2000);
     QCOMPARE(process.exitCode(), 2);
+    // Named as the windows name it, with the system's reason.
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(err.contains(QString::fromStdString("kdx846-run: Caution: Communication port " +
+                                                 gone.linkPath() +
+                                                 " was lost: Input/output error.\n"
+                                                 "  Check the cable and run the script again.")),
+             qPrintable(err));
   }
 
   void textFormat() {

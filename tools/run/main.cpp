@@ -167,6 +167,7 @@ int main(int argc, char** argv) {
     std::fwrite(json.data(), 1, json.size(), stdout);
     std::fputc('\n', stdout);
   };
+  context.lostPortAdvice = "Check the cable and run the script again.";
 
   LoadConsole(context);
   StartRun(context);
