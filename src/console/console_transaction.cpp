@@ -125,7 +125,8 @@ int Exchange::run(Bytes& frame, int length) {
   const ByteView sent = ByteView(frame).first(size);
   record_.sent.assign(sent.begin(), sent.end());
 
-  const ExchangeOutcome out = ExchangeFrame(c_.session, sent, kConsoleRules, *this);
+  record_.outcome = ExchangeFrame(c_.session, sent, kConsoleRules, *this);
+  const ExchangeOutcome& out = record_.outcome;
   switch (out.stage) {
     case ExchangeStage::Send:
     case ExchangeStage::Ack:
@@ -172,12 +173,15 @@ int Exchange::cancelled() {
   notes.sent(TrafficSource::Console, record_.sent);
   line.write(Bytes{kEot});
   control(kEot);
-  Bytes answer;
+  ExchangeOutcome& out = record_.outcome;
   if (line.waitForBytes(1, c_.session.clock.nowMs() + kConsoleAfterEotMs) == WaitResult::Ready &&
-      line.read(0, answer) && !answer.empty()) {
-    notes.late(answer);
-    late(answer);
+      line.read(0, out.late) && !out.late.empty()) {
+    notes.late(out.late);
+    late(out.late);
   }
+  out.stage = ExchangeStage::AfterEot;
+  out.end = TrafficEnd::Cancelled;
+  out.fault = line.fault();
   notes.end(TrafficEnd::Cancelled);
   report(ExchangeEnd::Cancelled);
   endLine();

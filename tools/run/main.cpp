@@ -160,11 +160,12 @@ int main(int argc, char** argv) {
     }
   };
   context.onExchange = [&](const ExchangeRecord& record) {
-    outcome.add(record.end);
-    if (options.format != Format::JsonLines) return;
+    outcome.add(record);
     const int pass = state.repeatCount - state.remaining + 1;
-    const std::string json = ExchangeJson(record, state.currentLine + 1, pass);
-    std::fwrite(json.data(), 1, json.size(), stdout);
+    const std::string text = options.format == Format::JsonLines
+                                 ? ExchangeJson(record, state.currentLine + 1, pass)
+                                 : ExchangeText(record);
+    std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
   };
   context.lostPortAdvice = "Check the cable and run the script again.";
