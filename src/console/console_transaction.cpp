@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "console/list_layout.h"
+#include "link/exchange.h"
 #include "link/frame.h"
-#include "link/transaction.h"
 
 namespace kdx {
 
@@ -17,11 +17,26 @@ constexpr std::string_view kCommunicationError =
     "Communication Error\r\nPossible Causes:\r\n1)Communication Setup Error\r\n"
     "2)Wrong Address Selected\r\n3)No connected\r\n4)No Power On Unit";
 
-// Writes the traffic lines of a reply as each part arrives: the ACK on a
-// line of its own, then the head and the rest on lines of 25 bytes.
-class TrafficLog final : public ReceiveLog {
+constexpr ExchangeRules kConsoleRules{TrafficSource::Console, kConsoleLimits, kConsoleAfterEotMs,
+                                      false};
+
+// One command line: its exchange, logged in both lists as it happens, and
+// its reporting.
+class Exchange final : public ExchangeLog {
  public:
-  explicit TrafficLog(ConsoleView& view) : view_(view) {}
+  Exchange(ConsoleContext& c, Bytes& reply, int& replyLength)
+      : c_(c), view_(c.view), reply_(reply), replyLength_(replyLength) {}
+
+  int run(Bytes& frame, int length);
+
+  // The traffic lines as each part goes out or arrives: the frame (even when
+  // the port refused it) and the command section, the ACK on a line of its
+  // own, the head and the rest on lines of 25 bytes, the host's ACK or EOT,
+  // the first byte that answered an EOT.
+  void sent(ByteView frame, bool) override {
+    for (const auto& entry : TrafficByteLines("SD: ", frame)) add(entry);
+    addHistory(CommandSection(frame, frame.size(), record_.stamp));
+  }
   void ack(std::uint8_t byte) override { add(TrafficControlLine("RD: ", byte)); }
   void head(ByteView head) override {
     pending_.assign(head.begin(), head.end());
@@ -31,7 +46,12 @@ class TrafficLog final : public ReceiveLog {
     pending_.insert(pending_.end(), arrived.begin(), arrived.end());
     flush();
   }
-  // Adds what is held of a reply that stopped short.
+  void control(std::uint8_t byte) override { add(TrafficControlLine("SD: ", byte)); }
+  void late(ByteView bytes) override { add(TrafficControlLine("RD: ", bytes[0])); }
+  // A reply that stopped short still shows what came of it.
+  void finished(const ExchangeOutcome&) override { flush(); }
+
+ private:
   void flush() {
     if (pending_.empty()) return;
     for (const auto& line : TrafficByteLines("RD: ", pending_)) add(line);
@@ -41,25 +61,6 @@ class TrafficLog final : public ReceiveLog {
     view_.showBuiltLine(LineBuffer::Received, line);
     view_.addEntry(ConsoleList::Traffic, line);
   }
-
- private:
-  ConsoleView& view_;
-  Bytes pending_;
-};
-
-class Exchange {
- public:
-  Exchange(ConsoleContext& c, Bytes& reply, int& replyLength)
-      : c_(c),
-        view_(c.view),
-        reply_(reply),
-        replyLength_(replyLength),
-        traffic_(c.view),
-        notes_(c.session.traffic, &traffic_) {}
-
-  int run(Bytes& frame, int length);
-
- private:
   // History entries; the data lines (those beginning "Data(Hex):" and their
   // indented continuations) are built in the sent-line buffer first.
   void addHistory(const Entries& lines) {
@@ -70,36 +71,42 @@ class Exchange {
     }
   }
   void caution(std::string_view text) { ShowCaution(c_.session.messages, text); }
+  // The box of an exchange that ended short. A port whose device is gone
+  // closes the link, and the box that names it replaces this one.
+  void cautionUnlessLost(std::string_view text) {
+    if (!DropLostLink(c_.session, c_.lostPortAdvice)) caution(text);
+  }
   void report(ExchangeEnd end) {
     record_.end = end;
     if (c_.onExchange) c_.onExchange(record_);
+  }
+  // Two empty history entries end a section that says why a line stopped.
+  void closeHistory() {
+    view_.addEntry(ConsoleList::History, "");
+    view_.addEntry(ConsoleList::History, "");
+    view_.selectLastEntry(ConsoleList::History);
   }
   // Ends the highlight of the current line and the pass's position.
   void endLine() {
     view_.highlightLine(-1);
     c_.state.currentLine = 0;
   }
+  int replied(const Bytes& reply);
   int stopped();
   int cancelled();
-  int noAck(TrafficEnd end);
+  int noAck();
   int noHead();
-  int failed(TrafficEnd end);
-  // Sends EOT and logs it, and any byte that answers within 3 s. `alone`:
-  // the EOT is the exchange itself (a cancel), not the end of one.
-  void sendEot(bool alone);
+  int failed();
 
   ConsoleContext& c_;
   ConsoleView& view_;
   Bytes& reply_;
   int& replyLength_;
-  TrafficLog traffic_;
-  // The session's traffic rows, beside the console's own lists.
-  TrafficNotes notes_;
+  Bytes pending_;  // the reply's head and rest until its lines are added
   ExchangeRecord record_;
 };
 
 int Exchange::run(Bytes& frame, int length) {
-  SerialLine& line = c_.session.line;
   for (ConsoleList list : {ConsoleList::History, ConsoleList::Traffic}) {
     if (view_.entryCount(list) > kListLimit) view_.clearList(list);
   }
@@ -118,38 +125,21 @@ int Exchange::run(Bytes& frame, int length) {
   const ByteView sent = ByteView(frame).first(size);
   record_.sent.assign(sent.begin(), sent.end());
 
-  line.discardInput();
-  line.discardOutput();
-  notes_.sent(TrafficSource::Console, sent);
-  const bool written = line.write(sent);
-  for (const auto& entry : TrafficByteLines("SD: ", sent)) traffic_.add(entry);
-  addHistory(CommandSection(sent, size, record_.stamp));
-  if (!written) return noAck(TrafficEnd::PortError);
-
-  const Received received = ReceiveReply(line, c_.session.clock, kConsoleLimits, &notes_);
-  switch (received.stoppedAt) {
-    case ReceiveStage::Ack:
-      return noAck(received.portError ? TrafficEnd::PortError
-                   : received.ack     ? TrafficEnd::NotAck
-                                      : TrafficEnd::NoAck);
-    case ReceiveStage::Head:
-      return received.portError ? failed(TrafficEnd::PortError) : noHead();
-    case ReceiveStage::Rest:
-      traffic_.flush();
-      return failed(received.portError ? TrafficEnd::PortError : TrafficEnd::Incomplete);
-    case ReceiveStage::Done:
-      break;
+  record_.outcome = ExchangeFrame(c_.session, sent, kConsoleRules, *this);
+  const ExchangeOutcome& out = record_.outcome;
+  switch (out.stage) {
+    case ExchangeStage::Send:
+    case ExchangeStage::Ack:
+      return noAck();
+    case ExchangeStage::AfterEot:
+      return noHead();
+    default:
+      return out.replied() ? replied(out.reply) : failed();
   }
-  if (!line.write(Bytes{kAck})) return failed(TrafficEnd::PortError);
-  notes_.control(kAck);
-  traffic_.add(TrafficControlLine("SD: ", kAck));
+}
 
-  const Bytes& rest = received.rest;
-  if (rest.size() > kReplyBufferSize) return failed(TrafficEnd::TooLong);
-  notes_.end(TrafficEnd::Reply);
-  if (reply_.size() < kReplyBufferSize) reply_.resize(kReplyBufferSize);
-  std::copy(rest.begin(), rest.end(), reply_.begin());
-  replyLength_ = static_cast<int>(rest.size());
+int Exchange::replied(const Bytes& rest) {
+  replyLength_ = static_cast<int>(CopyReply(rest, reply_));
   record_.reply = rest;
   addHistory(ReplySection(rest, rest.size(), TimeStamp(c_.time.now())));
   view_.addEntry(ConsoleList::Traffic, "");
@@ -164,9 +154,7 @@ int Exchange::run(Bytes& frame, int length) {
 
 int Exchange::stopped() {
   addHistory(ReplyTypeSection("Reply type='User Stop'", record_.stamp));
-  view_.addEntry(ConsoleList::History, "");
-  view_.addEntry(ConsoleList::History, "");
-  view_.selectLastEntry(ConsoleList::History);
+  closeHistory();
   report(ExchangeEnd::Stopped);
   endLine();
   replyLength_ = 0;
@@ -176,61 +164,53 @@ int Exchange::stopped() {
   return kConsoleStopped;
 }
 
+// EOT goes out instead of the command, as the exchange itself; a byte that
+// answers it within 3 s is logged.
 int Exchange::cancelled() {
+  SerialLine& line = c_.session.line;
+  TrafficNotes notes(c_.session.traffic);
   record_.sent = Bytes{kEot};
-  notes_.sent(TrafficSource::Console, record_.sent);
-  sendEot(true);
-  notes_.end(TrafficEnd::Cancelled);
+  notes.sent(TrafficSource::Console, record_.sent);
+  line.write(Bytes{kEot});
+  control(kEot);
+  ExchangeOutcome& out = record_.outcome;
+  if (line.waitForBytes(1, c_.session.clock.nowMs() + kConsoleAfterEotMs) == WaitResult::Ready &&
+      line.read(0, out.late) && !out.late.empty()) {
+    notes.late(out.late);
+    late(out.late);
+  }
+  out.stage = ExchangeStage::AfterEot;
+  out.end = TrafficEnd::Cancelled;
+  out.fault = line.fault();
+  notes.end(TrafficEnd::Cancelled);
   report(ExchangeEnd::Cancelled);
   endLine();
   replyLength_ = 0;
-  caution(kCancelText);
+  cautionUnlessLost(kCancelText);
   return kConsoleStopped;
 }
 
-void Exchange::sendEot(bool alone) {
-  SerialLine& line = c_.session.line;
-  line.write(Bytes{kEot});
-  if (!alone) notes_.control(kEot);
-  traffic_.add(TrafficControlLine("SD: ", kEot));
-  if (line.waitForBytes(1, c_.session.clock.nowMs() + kConsoleAfterEotMs) != WaitResult::Ready)
-    return;
-  Bytes late;
-  if (line.read(0, late) && !late.empty()) {
-    notes_.late(late);
-    traffic_.add(TrafficControlLine("RD: ", late[0]));
-  }
-}
-
-int Exchange::noAck(TrafficEnd end) {
-  notes_.end(end);
+int Exchange::noAck() {
   addHistory(ReplyTypeSection("Reply type='ReplyTimeout'", TimeStamp(c_.time.now())));
   view_.addEntry(ConsoleList::History, "");
   view_.addEntry(ConsoleList::History, "ExecuteCommand failed: 6h");
   report(ExchangeEnd::NoAck);
-  caution(kCommunicationError);
-  view_.addEntry(ConsoleList::History, "");
-  view_.addEntry(ConsoleList::History, "");
-  view_.selectLastEntry(ConsoleList::History);
+  cautionUnlessLost(kCommunicationError);
+  closeHistory();
   return kConsoleFailed;
 }
 
 int Exchange::noHead() {
-  sendEot(false);
-  notes_.end(TrafficEnd::NoReply);
   replyLength_ = 0;
   report(ExchangeEnd::NoHead);
-  caution(kStopText);
+  cautionUnlessLost(kStopText);
   return kConsoleStopped;
 }
 
-int Exchange::failed(TrafficEnd end) {
-  notes_.end(end);
+int Exchange::failed() {
   report(ExchangeEnd::Failed);
-  caution(kCheckData);
-  view_.addEntry(ConsoleList::History, "");
-  view_.addEntry(ConsoleList::History, "");
-  view_.selectLastEntry(ConsoleList::History);
+  cautionUnlessLost(kCheckData);
+  closeHistory();
   return kConsoleFailed;
 }
 

@@ -7,6 +7,8 @@
 #include "console/console_state.h"
 #include "console/console_view.h"
 #include "console/local_time.h"
+#include "link/exchange.h"
+#include "link/port_setup.h"
 #include "link/receive.h"
 #include "link/session.h"
 
@@ -27,7 +29,7 @@ enum class ExchangeEnd {
   Positive,   // a reply starting with "P"
   Negative,   // a reply starting with "N"
   Other,      // a reply starting with anything else
-  NoAck,      // nothing, or not ACK, within 0.5 s
+  NoAck,      // nothing, or not ACK, within 0.5 s, or the command could not be written
   NoHead,     // ACK but no reply head: EOT sent
   Failed,     // the rest did not come, the reply was too long, or the port failed
   Stopped,    // "Stop" was seen before the command went out
@@ -42,6 +44,10 @@ struct ExchangeRecord {
   Bytes sent;         // the frame, or EOT alone for a cancel
   ExchangeEnd end = ExchangeEnd::Failed;
   Bytes reply;  // "P" or "N" through the check byte, when one came
+  // The exchange on the line: where it stopped, every byte that came and the
+  // port's error. For a cancel, the EOT and what answered it; empty for a
+  // stop.
+  ExchangeOutcome outcome;
 };
 
 // What the console talks through. `session` gives the line, the clock, the
@@ -56,6 +62,8 @@ struct ConsoleContext {
   std::function<void()> processEvents;
   // Hears each exchange after it ended.
   std::function<void(const ExchangeRecord&)> onExchange;
+  // The second line of the box that names a lost port.
+  std::string_view lostPortAdvice = kLostPortAdvice;
 };
 
 // Runs one command line: `frame` holds F2, address, length and the text, and

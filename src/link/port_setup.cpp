@@ -268,21 +268,22 @@ void CloseLink(Session& session) {
 }
 
 std::string PortLabel(int port, std::string_view path) {
+  if (port <= 0) return std::string(path);
   std::string label = PortText(port);
   if (!path.empty()) label += " (" + std::string(path) + ")";
   return label;
 }
 
-std::string LostPortText(const PortFault& fault) {
+std::string LostPortText(const PortFault& fault, std::string_view advice) {
   return "Communication port " + PortLabel(fault.port, fault.path) + " was lost" +
-         Because(fault.reason) + ".\r\nCheck the cable and press Setup Comm.";
+         Because(fault.reason) + ".\r\n" + std::string(advice);
 }
 
-bool DropLostLink(Session& session) {
+bool DropLostLink(Session& session, std::string_view advice) {
   const std::optional<PortFault> fault = session.line.fault();
   if (!fault || !fault->gone) return false;
   CloseLink(session);
-  ShowCaution(session.messages, LostPortText(*fault));
+  ShowCaution(session.messages, LostPortText(*fault, advice));
   return true;
 }
 

@@ -66,16 +66,21 @@ bool ScanPorts(Session& session, PortSetupView& view);
 void CloseLink(Session& session);
 
 // A port and the device behind it, for messages: "COM1 (/dev/ttyUSB0)", or
-// "COM1" where the line has no device path.
+// "COM1" where the line has no device path, or the path alone for a port
+// opened by its path (number 0).
 std::string PortLabel(int port, std::string_view path);
 
-// The caution text for a port whose device vanished while the link was open.
-std::string LostPortText(const PortFault& fault);
+// What to do about a lost port, in the windows.
+inline constexpr std::string_view kLostPortAdvice = "Check the cable and press Setup Comm.";
+
+// The caution text for a port whose device vanished while the link was open,
+// with `advice` on its second line.
+std::string LostPortText(const PortFault& fault, std::string_view advice = kLostPortAdvice);
 
 // When the line's port reports that its device is gone: closes the port,
 // clears the link flag and tells the operator which port was lost, so that
 // the next command asks for port setup instead of failing on a dead port.
 // Returns false, doing nothing, while the port has not reported that.
-bool DropLostLink(Session& session);
+bool DropLostLink(Session& session, std::string_view advice = kLostPortAdvice);
 
 }  // namespace kdx

@@ -2,12 +2,10 @@
 
 #include <cstdint>
 
+#include "link/exchange.h"
 #include "link/session.h"
 
 namespace kdx {
-
-// Size of the reply buffer every caller passes.
-inline constexpr std::size_t kReplyBufferSize = 1025;
 
 // Time limits of one exchange, in milliseconds.
 inline constexpr std::int64_t kAckWaitMs = 3000;

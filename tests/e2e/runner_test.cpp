@@ -76,29 +76,41 @@ class RunnerTest : public QObject {
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("stderr");  // a part of it
     QTest::addColumn<int>("frames");      // frames the unit received
+    QTest::addColumn<QString>("record");  // the start of the first record line
     QTest::newRow("all positive") << QByteArray("C10\r\n\r\nC11\r\n")
-                                  << QStringList{"--repeat", "5"} << "off" << 0 << "" << 10;
+                                  << QStringList{"--repeat", "5"} << "off" << 0 << "" << 10
+                                  << "Result: positive; received: 06 F2 00 00 06 50 31 30 ";
     QTest::newRow("a negative reply")
-        << QByteArray("CZ0\r\nC10") << QStringList{} << "off" << 1 << "" << 2;
+        << QByteArray("CZ0\r\nC10") << QStringList{} << "off" << 1 << "" << 2
+        << "Result: negative; received: 06 F2 00 00 05 4E 5A 30 30 30 03 ";
+    QTest::newRow("wrong check byte")
+        << QByteArray("C10") << QStringList{} << "bad-bcc" << 1 << "" << 1
+        << "Result: bad-check (check byte 6Bh, expected 94h); received: 06 F2 00 00 06 ";
+    QTest::newRow("NAK") << QByteArray("C10") << QStringList{} << "nak" << 2
+                         << "Caution: Communication Error" << 1
+                         << "Result: nak (15h instead of ACK); received: 15";
     QTest::newRow("silent unit") << QByteArray("C10\r\nC11") << QStringList{} << "silent" << 2
-                                 << "Caution: Communication Error" << 1;
+                                 << "Caution: Communication Error" << 1
+                                 << "Result: no-ack (no answer in time); received: nothing";
     QTest::newRow("no ACK") << QByteArray("C10") << QStringList{} << "no-ack" << 2
-                            << "Caution: Communication Error" << 1;
+                            << "Caution: Communication Error" << 1 << "Result: no-ack";
     QTest::newRow("unframable line")
         << QByteArray("C10\r\n\r\nC1$GG\r\n") << QStringList{} << "off" << 3
-        << "script.txt:3: a hexadecimal pair above FF: Error:Please Check The Data Effective" << 0;
+        << "script.txt:3: a hexadecimal pair above FF: Error:Please Check The Data Effective" << 0
+        << "";
     QTest::newRow("nothing to send") << QByteArray("# no command before this\r\nC10")
-                                     << QStringList{} << "off" << 3 << "nothing to send" << 0;
+                                     << QStringList{} << "off" << 3 << "nothing to send" << 0 << "";
     QTest::newRow("empty script") << QByteArray() << QStringList{} << "off" << 3
-                                  << "script.txt: nothing to send" << 0;
+                                  << "script.txt: nothing to send" << 0 << "";
     QTest::newRow("256 lines") << QByteArray("C10\r\n").repeated(256) << QStringList{} << "off" << 3
-                               << "more than 255 lines" << 0;
+                               << "more than 255 lines" << 0 << "";
     QTest::newRow("repeat not a number") << QByteArray("C10") << QStringList{"--repeat", "x"}
-                                         << "off" << 3 << "The Value should > 0" << 0;
+                                         << "off" << 3 << "The Value should > 0" << 0 << "";
     QTest::newRow("bad address") << QByteArray("C10") << QStringList{"--address", "100"} << "off"
-                                 << 3 << "--address 100" << 0;
+                                 << 3 << "--address 100" << 0 << "";
     QTest::newRow("address A") << QByteArray("C10") << QStringList{"--address", "A"} << "off" << 2
-                               << "Communication Error" << 0;  // the unit is at 0
+                               << "Communication Error" << 0
+                               << "Result: no-ack";  // the unit is at 0
   }
   void exitStatuses() {
     QFETCH(QByteArray, script);
@@ -107,6 +119,7 @@ class RunnerTest : public QObject {
     QFETCH(int, status);
     QFETCH(QString, stderr);
     QFETCH(int, frames);
+    QFETCH(QString, record);
     QCOMPARE(sim_.control(("fault " + fault).toStdString()), std::string("ok"));
     const std::size_t logBefore = sim_.log().size();
     const Run run = RunScript(dir_, script, port() + args);
@@ -117,12 +130,18 @@ class RunnerTest : public QObject {
     if (status == 0) {
       QVERIFY(run.err.isEmpty());
       // Every reply's ACK reached the unit, the last exchange's too, though
-      // the next exchange starts by discarding unsent output.
-      // (the last one may still be on its way to the unit's log)
+      // the next exchange starts by discarding unsent output (the last one
+      // may still be on its way to the unit's log).
       const auto acks = [&] {
         return QString::fromStdString(sim_.log().substr(logBefore)).count("recv host ACK");
       };
       QTRY_COMPARE_WITH_TIMEOUT(acks(), frames, 2000);
+    }
+    const QStringList records = run.out.split('\n').filter(QRegularExpression("^Result: "));
+    if (record.isEmpty()) {
+      QVERIFY(records.isEmpty());
+    } else {
+      QVERIFY2(!records.isEmpty() && records[0].startsWith(record), qPrintable(run.out));
     }
   }
 
@@ -159,6 +178,21 @@ class RunnerTest : public QObject {
     QVERIFY(process.waitForFinished(5000));
     QVERIFY(timer.elapsed() < 2000);
     QCOMPARE(process.exitCode(), 2);
+    // Named as the windows name it, with the system's reason.
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(err.contains(QString::fromStdString("kdx846-run: Caution: Communication port " +
+                                                 gone.linkPath() +
+                                                 " was lost: Input/output error.\n"
+                                                 "  Check the cable and run the script again.")),
+             qPrintable(err));
+    const QStringList records = QString::fromUtf8(process.readAllStandardOutput())
+                                    .split('\n')
+                                    .filter(QRegularExpression("^Result: "));
+    QVERIFY(!records.isEmpty());
+    QVERIFY2(
+        records.last().startsWith("Result: port-lost (" + QString::fromStdString(gone.linkPath()) +
+                                  " was lost: Input/output error)"),
+        qPrintable(records.last()));
   }
 
   void textFormat() {

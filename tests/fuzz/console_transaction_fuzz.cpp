@@ -11,6 +11,8 @@
 //   flags bits 1-2 the stop request: 1 "Stop", 2 "Cancel"
 //   flags bit 3    the port fails after as many reads as the next byte says
 //                  (0: at once)
+// Each record is then taken as kdx846-run takes it: its kind, its JSON line
+// and its text record.
 #include <algorithm>
 
 #include "console/command_line.h"
@@ -19,6 +21,7 @@
 #include "fuzz_input.h"
 #include "link/frame.h"
 #include "link_harness.h"
+#include "run_output.h"
 
 using namespace kdx;
 using namespace kdx::fuzz;
@@ -214,5 +217,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = firstNew; i < view.history.size(); ++i)
     KDX_FUZZ_CHECK(HistoryShape(view.history[i], stamp));
   KDX_FUZZ_CHECK(view.receivedBuffer.empty() || TrafficShape(view.receivedBuffer));
+
+  // The runner's record: a positive kind only for a reply it can trust, and
+  // every byte received at the end of each line.
+  const run::ReplyVerdict verdict = run::Classify(r);
+  if (verdict.kind == run::ReplyKind::Positive) {
+    KDX_FUZZ_CHECK(r.end == ExchangeEnd::Positive && r.reply.size() >= 8);
+    KDX_FUZZ_CHECK(CheckByteMatches(r.outcome.head, r.reply));
+    KDX_FUZZ_CHECK(r.sent.size() < 7 || (r.reply[1] == r.sent[5] && r.reply[2] == r.sent[6]));
+  }
+  const std::string received = HexBytes(r.outcome.received());
+  KDX_FUZZ_CHECK(run::ExchangeJson(r, 1, 1).ends_with(",\"received\":\"" + received + "\"}"));
+  const std::string text = run::ExchangeText(r);
+  KDX_FUZZ_CHECK(text.starts_with(std::string("Result: ") + run::KindName(verdict.kind)));
+  KDX_FUZZ_CHECK(text.ends_with("received: " + (received.empty() ? "nothing" : received)));
   return 0;
 }

@@ -1,10 +1,12 @@
 // A port whose device vanishes while the link is open: wherever the exchange
-// stands, the operator gets one box naming the lost port (in place of the
-// box that exchange would have shown), the link closes, and the next command
-// asks for port setup. Port errors with the device still there keep their
-// boxes (see the transaction test).
+// stands, in a window or in the console, the operator gets one box naming the
+// lost port (in place of the box that exchange would have shown), the link
+// closes, and the next command asks for port setup. Port errors with the
+// device still there keep their boxes (see the transaction tests).
 #include <QtTest>
 
+#include "console_fakes.h"
+#include "device_fakes.h"
 #include "link/frame.h"
 #include "link/port_setup.h"
 #include "link_harness.h"
@@ -83,6 +85,67 @@ class LostPortTest : public QObject {
     // The next press only asks for port setup; nothing goes out.
     const std::size_t writes = h.line.writes().size();
     QCOMPARE(Run(h.session), kExchangeDone);
+    QCOMPARE(h.messages.boxes.back().text, std::string(kPortSetupFirst));
+    QCOMPARE(h.line.writes().size(), writes);
+  }
+
+  // The console's command line, lost at each point of its exchange; the
+  // lists say what they said before, only the box changes.
+  void consoleLostAnywhere_data() {
+    QTest::addColumn<QString>("when");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("traffic");
+    QTest::addColumn<QString>("advice");  // the box's second line; empty: the window's
+    const QString frame = "SD: F2 00 00 03 43 31 30 03 B0 ";
+    QTest::newRow("before the command") << "idle" << -1 << QStringList{frame} << "";
+    QTest::newRow("waiting for the ACK") << "ack" << -1 << QStringList{frame} << "";
+    QTest::newRow("after the head")
+        << "rest" << -1 << QStringList{frame, "RD: 06", "RD: F2 00 00 06 "} << "";
+    QTest::newRow("after the EOT") << "eot" << -2 << QStringList{frame, "RD: 06", "SD: 04"} << "";
+    QTest::newRow("cancelled") << "cancel" << -2 << QStringList{"SD: 04"} << "";
+    QTest::newRow("headless runner's advice")
+        << "ack" << -1 << QStringList{frame} << "Check the cable and run the script again.";
+  }
+  void consoleLostAnywhere() {
+    QFETCH(QString, when);
+    QFETCH(int, result);
+    QFETCH(QStringList, traffic);
+    QFETCH(QString, advice);
+    LinkHarness h;
+    h.line.open(1, 9600);
+    ConsoleRig c(h.session);
+    if (!advice.isEmpty()) c.context.lostPortAdvice = "Check the cable and run the script again.";
+    if (when == "idle") h.line.loseDevice();
+    if (when == "cancel") c.consoleState.stop = StopRequest::Cancel;
+    h.line.onWrite = [&h, when](int index, const Bytes&) {
+      if ((when == "ack" || when == "cancel") && index == 0) h.line.loseDevice();
+      if (when == "eot" && index == 0) h.line.deliverIn(10, {kAck});
+      if (when == "eot" && index == 1) h.line.loseDevice();
+      if (when == "rest" && index == 0) {
+        h.line.deliverIn(10, {kAck});
+        h.line.deliverIn(20, {0xF2, 0x00, 0x00, 0x06});
+        h.line.breakAfterReads(2, true);
+      }
+    };
+    Bytes frame = test::Hex("F2 00 00 03 43 31 30");
+    Bytes reply;
+    int length = 0;
+    QCOMPARE(ConsoleTransaction(c.context, frame, 9, reply, length), result);
+    QCOMPARE(h.messages.boxes.size(), std::size_t{1});
+    QCOMPARE(h.messages.boxes[0].title, std::string("Caution"));
+    const std::string second =
+        advice.isEmpty() ? std::string(kLostPortAdvice) : advice.toStdString();
+    QCOMPARE(h.messages.boxes[0].text,
+             "Communication port COM1 (/dev/ttyUSB0) was lost: Input/output error.\r\n" + second);
+    QStringList got;
+    for (const auto& line : c.view.traffic) got << QString::fromStdString(line);
+    QCOMPARE(got, traffic);
+    QVERIFY(!h.state.linkOpen);
+    QVERIFY(!h.line.isOpen());
+
+    c.consoleState.stop = StopRequest::None;
+    const std::size_t writes = h.line.writes().size();
+    QCOMPARE(ConsoleTransaction(c.context, frame, 9, reply, length), 0);
     QCOMPARE(h.messages.boxes.back().text, std::string(kPortSetupFirst));
     QCOMPARE(h.line.writes().size(), writes);
   }

@@ -1,15 +1,48 @@
-// kdx846-run's arguments, exit status and JSON lines.
+// kdx846-run's arguments, exit status, records and JSON lines.
 #include "run_output.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
+#include "console_fakes.h"
 #include "device_fakes.h"
+#include "link_harness.h"
 #include "run_options.h"
 
 using namespace kdx;
 using namespace kdx::run;
 
-Q_DECLARE_METATYPE(std::vector<kdx::ExchangeEnd>)
+namespace {
+
+using Script = std::vector<std::pair<std::int64_t, Bytes>>;
+
+// One console line "C10" against a unit that answers with `script`; `port`
+// is "broken" or "lost" for a port that fails at the first write or while
+// the ACK is awaited.
+ExchangeRecord RunLine(const Script& script, const QString& port) {
+  test::LinkHarness h;
+  h.line.open(1, 9600);
+  test::ConsoleRig c(h.session);
+  ExchangeRecord record;
+  c.context.onExchange = [&record](const ExchangeRecord& r) { record = r; };
+  if (port == "broken") h.line.breakLine();
+  h.line.onWrite = [&h, script, port](int index, const Bytes&) {
+    if (index != 0) return;
+    if (port == "lost") h.line.loseDevice();
+    for (const auto& [delay, bytes] : script) h.line.deliverIn(delay, bytes);
+  };
+  Bytes frame = test::Hex("F2 00 00 03 43 31 30");
+  Bytes reply;
+  int length = 0;
+  ConsoleTransaction(c.context, frame, 9, reply, length);
+  return record;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(std::vector<kdx::run::ReplyKind>)
+Q_DECLARE_METATYPE(Script)
 
 class RunOutputTest : public QObject {
   Q_OBJECT
@@ -82,24 +115,166 @@ class RunOutputTest : public QObject {
   }
 
   void exitStatus_data() {
-    QTest::addColumn<std::vector<kdx::ExchangeEnd>>("ends");
+    QTest::addColumn<std::vector<ReplyKind>>("kinds");
     QTest::addColumn<int>("status");
-    using E = ExchangeEnd;
-    QTest::newRow("nothing sent") << std::vector<E>{} << 0;
-    QTest::newRow("all positive") << std::vector<E>{E::Positive, E::Positive} << 0;
-    QTest::newRow("a negative") << std::vector<E>{E::Positive, E::Negative, E::Positive} << 1;
-    QTest::newRow("neither P nor N") << std::vector<E>{E::Other} << 1;
-    QTest::newRow("negative then no ACK") << std::vector<E>{E::Negative, E::NoAck} << 2;
-    QTest::newRow("no head") << std::vector<E>{E::NoHead} << 2;
-    QTest::newRow("failed") << std::vector<E>{E::Failed} << 2;
-    QTest::newRow("cancelled") << std::vector<E>{E::Negative, E::Cancelled} << 130;
+    using K = ReplyKind;
+    QTest::newRow("nothing sent") << std::vector<K>{} << 0;
+    QTest::newRow("all positive") << std::vector<K>{K::Positive, K::Positive} << 0;
+    QTest::newRow("a negative") << std::vector<K>{K::Positive, K::Negative, K::Positive} << 1;
+    QTest::newRow("neither P nor N") << std::vector<K>{K::Other} << 1;
+    QTest::newRow("replies not to be trusted")
+        << std::vector<K>{K::BadCheck, K::WrongReply, K::ShortReply} << 1;
+    QTest::newRow("negative then no ACK") << std::vector<K>{K::Negative, K::NoAck} << 2;
+    QTest::newRow("NAK") << std::vector<K>{K::Nak} << 2;
+    QTest::newRow("not ACK") << std::vector<K>{K::NotAck} << 2;
+    QTest::newRow("no head") << std::vector<K>{K::NoHead} << 2;
+    QTest::newRow("failed") << std::vector<K>{K::Failed} << 2;
+    QTest::newRow("port lost") << std::vector<K>{K::BadCheck, K::PortLost} << 2;
+    QTest::newRow("cancelled") << std::vector<K>{K::Negative, K::Cancelled} << 130;
   }
   void exitStatus() {
-    QFETCH(std::vector<kdx::ExchangeEnd>, ends);
+    QFETCH(std::vector<ReplyKind>, kinds);
     QFETCH(int, status);
     Outcome outcome;
-    for (ExchangeEnd end : ends) outcome.add(end);
+    for (ReplyKind kind : kinds) outcome.add(kind);
     QCOMPARE(outcome.status(), status);
+  }
+
+  // What a hostile unit's answers come to in the records: the kind and its
+  // reason, every byte that arrived, only the fields the reply holds, and
+  // the exit status.
+  void hostileUnit_data() {
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("received");
+    QTest::addColumn<QString>("fields");  // reply fields in the JSON object
+    QTest::addColumn<int>("status");
+    const Bytes ack{kAck};
+    Bytes badCheck = test::ReplyFrame("P10000");
+    badCheck.back() = 0x6B;
+    Bytes longText(1100, '0');
+    longText[0] = 'P';
+    const Bytes tooLong = test::ReplyFrame(longText);
+    Bytes tooLongReceived = ack;
+    tooLongReceived.insert(tooLongReceived.end(), tooLong.begin(), tooLong.end());
+    const QString all = "command parameter status data bytes";
+    QTest::newRow("positive") << Script{{10, ack}, {20, test::ReplyFrame("P10020")}} << ""
+                              << "positive"
+                              << ""
+                              << "06 F2 00 00 06 50 31 30 30 32 30 03 94" << all << 0;
+    QTest::newRow("negative") << Script{{10, ack}, {20, test::ReplyFrame("N1010")}} << ""
+                              << "negative"
+                              << ""
+                              << "06 F2 00 00 05 4E 31 30 31 30 03 BA"
+                              << "command parameter error data bytes" << 1;
+    QTest::newRow("wrong check byte") << Script{{10, ack}, {20, badCheck}} << ""
+                                      << "bad-check"
+                                      << "check byte 6Bh, expected 96h"
+                                      << "06 F2 00 00 06 50 31 30 30 30 30 03 6B"
+                                      << "command parameter bytes" << 1;
+    QTest::newRow("reply to another parameter")
+        << Script{{10, ack}, {20, test::ReplyFrame("P11000")}} << ""
+        << "wrong-reply"
+        << "answers command 31h parameter 31h, not 31h 30h"
+        << "06 F2 00 00 06 50 31 31 30 30 30 03 97"
+        << "command parameter bytes" << 1;
+    QTest::newRow("positive without its status")
+        << Script{{10, ack}, {20, test::ReplyFrame("P10")}} << ""
+        << "short-reply"
+        << "positive reply of 3 text bytes, at least 6 expected"
+        << "06 F2 00 00 03 50 31 30 03 A3"
+        << "command parameter bytes" << 1;
+    QTest::newRow("positive without its parameter")
+        << Script{{10, ack}, {20, test::ReplyFrame("P1")}} << ""
+        << "short-reply"
+        << "positive reply of 2 text bytes, at least 6 expected"
+        << "06 F2 00 00 02 50 31 03 92"
+        << "bytes" << 1;
+    QTest::newRow("negative without its code")
+        << Script{{10, ack}, {20, test::ReplyFrame("N10")}} << ""
+        << "short-reply"
+        << "negative reply of 3 text bytes, at least 5 expected"
+        << "06 F2 00 00 03 4E 31 30 03 BD"
+        << "command parameter bytes" << 1;
+    QTest::newRow("neither P nor N") << Script{{10, ack}, {20, test::ReplyFrame("X10000")}} << ""
+                                     << "other"
+                                     << "first byte 58h"
+                                     << "06 F2 00 00 06 58 31 30 30 30 30 03 9E"
+                                     << "command parameter bytes" << 1;
+    QTest::newRow("NAK") << Script{{10, {kNak}}} << ""
+                         << "nak"
+                         << "15h instead of ACK"
+                         << "15"
+                         << "" << 2;
+    QTest::newRow("reply without ACK") << Script{{10, test::ReplyFrame("P10000")}} << ""
+                                       << "not-ack"
+                                       << "F2h instead of ACK"
+                                       << "F2"
+                                       << "" << 2;
+    QTest::newRow("silence") << Script{} << ""
+                             << "no-ack"
+                             << "no answer in time"
+                             << ""
+                             << "" << 2;
+    QTest::newRow("no head, EOT answered") << Script{{10, ack}, {10020, Bytes{0x15, 0x15}}} << ""
+                                           << "no-head"
+                                           << "no reply head; EOT sent, answered 15 15"
+                                           << "06 15 15"
+                                           << "" << 2;
+    QTest::newRow("rest cut short")
+        << Script{{10, ack}, {20, test::Hex("F2 00 00 06 50 31 30")}} << ""
+        << "failed"
+        << "reply incomplete: 8 bytes announced after the head, 3 arrived"
+        << "06 F2 00 00 06 50 31 30"
+        << "" << 2;
+    QTest::newRow("longer than the buffer")
+        << Script{{10, ack}, {20, tooLong}} << ""
+        << "failed"
+        << "reply of 1102 bytes after the head, longer than the 1025-byte buffer"
+        << QString::fromStdString(HexBytes(tooLongReceived)) << "" << 2;
+    QTest::newRow("port error") << Script{} << "broken"
+                                << "failed"
+                                << "the command could not be written: Input/output error"
+                                << ""
+                                << "" << 2;
+    QTest::newRow("port lost") << Script{} << "lost"
+                               << "port-lost"
+                               << "COM1 (/dev/ttyUSB0) was lost: Input/output error"
+                               << ""
+                               << "" << 2;
+  }
+  void hostileUnit() {
+    QFETCH(Script, script);
+    QFETCH(QString, port);
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QFETCH(QString, received);
+    QFETCH(QString, fields);
+    QFETCH(int, status);
+    const ExchangeRecord record = RunLine(script, port);
+    const ReplyVerdict verdict = Classify(record);
+    QCOMPARE(QString(KindName(verdict.kind)), kind);
+    QCOMPARE(QString::fromStdString(verdict.reason), reason);
+    Outcome outcome;
+    outcome.add(record);
+    QCOMPARE(outcome.status(), status);
+
+    const QJsonObject json =
+        QJsonDocument::fromJson(QByteArray::fromStdString(ExchangeJson(record, 1, 1))).object();
+    QCOMPARE(json["reply"].toString(), kind);
+    QCOMPARE(json["reason"].toString(), reason);
+    QCOMPARE(json.contains("reason"), !reason.isEmpty());
+    QCOMPARE(json["received"].toString(), received);
+    QStringList present;
+    for (const char* key : {"command", "parameter", "status", "error", "data", "bytes"})
+      if (json.contains(key)) present << key;
+    QCOMPARE(present.join(' '), fields);
+
+    QCOMPARE(QString::fromStdString(ExchangeText(record)),
+             "Result: " + kind + (reason.isEmpty() ? "" : " (" + reason + ")") +
+                 "; received: " + (received.isEmpty() ? "nothing" : received));
   }
 
   void json() {
@@ -107,21 +282,26 @@ class RunOutputTest : public QObject {
     positive.time = {2026, 3, 4, 5, 6, 7, 8};
     positive.sent = test::Hex("F2 00 00 03 43 31 30 03 B0");
     positive.end = ExchangeEnd::Positive;
-    positive.reply = test::Hex("50 31 30 30 32 30 AB CD 03 94");
+    positive.reply = test::Hex("50 31 30 30 32 30 AB CD 03 FC");
+    positive.outcome.ack = kAck;
+    positive.outcome.head = test::Hex("F2 00 00 08");
+    positive.outcome.reply = positive.reply;
     QCOMPARE(QString::fromStdString(ExchangeJson(positive, 2, 1)),
              "{\"time\":\"2026-03-04T05:06:07.008\",\"pass\":1,\"line\":2,"
              "\"sent\":\"F2 00 00 03 43 31 30 03 B0\",\"reply\":\"positive\",\"command\":\"31\","
              "\"parameter\":\"30\",\"status\":\"020\",\"data\":\"AB CD\",\"bytes\":\"50 31 30 30 "
-             "32 30 AB CD 03 94\"}");
+             "32 30 AB CD 03 FC\",\"received\":\"06 F2 00 00 08 50 31 30 30 32 30 AB CD 03 FC\"}");
 
     ExchangeRecord negative = positive;
     negative.end = ExchangeEnd::Negative;
-    negative.reply = test::Hex("4E 5A 30 22 5C 03 D0");
+    negative.reply = test::Hex("4E 31 30 22 5C 03 C5");
+    negative.outcome.head = test::Hex("F2 00 00 05");
+    negative.outcome.reply = negative.reply;
     QCOMPARE(QString::fromStdString(ExchangeJson(negative, 1, 3)),
              "{\"time\":\"2026-03-04T05:06:07.008\",\"pass\":3,\"line\":1,"
-             "\"sent\":\"F2 00 00 03 43 31 30 03 B0\",\"reply\":\"negative\",\"command\":\"5A\","
-             "\"parameter\":\"30\",\"error\":\"\\\"\\\\\",\"data\":\"\",\"bytes\":\"4E 5A 30 22 5C "
-             "03 D0\"}");
+             "\"sent\":\"F2 00 00 03 43 31 30 03 B0\",\"reply\":\"negative\",\"command\":\"31\","
+             "\"parameter\":\"30\",\"error\":\"\\\"\\\\\",\"data\":\"\",\"bytes\":\"4E 31 30 22 5C "
+             "03 C5\",\"received\":\"06 F2 00 00 05 4E 31 30 22 5C 03 C5\"}");
 
     ExchangeRecord cancelled;
     cancelled.time = positive.time;
@@ -129,7 +309,7 @@ class RunOutputTest : public QObject {
     cancelled.end = ExchangeEnd::Cancelled;
     QCOMPARE(QString::fromStdString(ExchangeJson(cancelled, 1, 1)),
              "{\"time\":\"2026-03-04T05:06:07.008\",\"pass\":1,\"line\":1,\"sent\":\"04\","
-             "\"reply\":\"cancelled\"}");
+             "\"reply\":\"cancelled\",\"received\":\"\"}");
   }
 };
 

@@ -242,14 +242,18 @@ int main(int argc, char** argv) {
     }
   };
   context.onExchange = [&](const ExchangeRecord& record) {
-    outcome.add(record.end);
+    outcome.add(record);
     if (record.end != ExchangeEnd::Cancelled) ++finished;
-    if (options.format == Format::JsonLines && outputError.empty()) {
-      const std::string json = ExchangeJson(record, lineNumber, pass) + "\n";
-      std::fwrite(json.data(), 1, json.size(), stdout);
+    if (outputError.empty()) {
+      const std::string text = (options.format == Format::JsonLines
+                                    ? ExchangeJson(record, lineNumber, pass)
+                                    : ExchangeText(record)) +
+                               "\n";
+      std::fwrite(text.data(), 1, text.size(), stdout);
     }
     flushOutput();
   };
+  context.lostPortAdvice = "Check the cable and run the script again.";
 
   LoadConsole(context);
   StartRun(context);

@@ -54,14 +54,49 @@ class RunMessages final : public Messages {
   std::FILE* err_;
 };
 
+// What the runner makes of an exchange. Finer than the console's view: a
+// reply the console shows as positive is not one here when its check byte is
+// wrong, when it answers another command or parameter, or when it is too
+// short to hold its own fields; a NAK, another byte and silence are told
+// apart, and so are a lost port and other failures.
+enum class ReplyKind {
+  Positive,    // "positive"
+  Negative,    // "negative"
+  Other,       // "other": neither "P" nor "N"
+  BadCheck,    // "bad-check": the check byte does not match
+  WrongReply,  // "wrong-reply": the reply names another command or parameter
+  ShortReply,  // "short-reply": fewer text bytes than its fields take
+  Nak,         // "nak": NAK (15h) instead of ACK
+  NotAck,      // "not-ack": another byte instead of ACK
+  NoAck,       // "no-ack": nothing within the ACK's time limit
+  NoHead,      // "no-head": ACK, but no reply head; EOT sent
+  Failed,      // "failed": the rest did not come, too long a reply, a port error
+  PortLost,    // "port-lost": the port's device went away
+  Stopped,     // "stopped": "Stop" before the command went out
+  Cancelled,   // "cancelled": EOT went out instead of the command
+};
+
+struct ReplyVerdict {
+  ReplyKind kind = ReplyKind::Failed;
+  std::string reason;  // why, where the kind alone does not say; UTF-8
+};
+
+ReplyVerdict Classify(const ExchangeRecord& record);
+const char* KindName(ReplyKind kind);
+
 // One exchange as a JSON object on one line: time, line and pass, the bytes
-// sent, the reply's kind, codes and data.
+// sent, the reply's kind and reason, codes and data, and every byte received.
 std::string ExchangeJson(const ExchangeRecord& record, int line, int pass);
+
+// One exchange's record in the text format, after the console's lines:
+// "Result: KIND (REASON); received: BYTES".
+std::string ExchangeText(const ExchangeRecord& record);
 
 // The exit status the exchanges so far call for.
 class Outcome {
  public:
-  void add(ExchangeEnd end);
+  void add(ReplyKind kind);
+  void add(const ExchangeRecord& record) { add(Classify(record).kind); }
   int status() const;
 
  private:

@@ -35,8 +35,12 @@ class PosixSerialLine final : public SerialLine {
  public:
   ~PosixSerialLine() override { close(); }
 
-  bool openPath(const std::string& path, int baud, std::string& error) {
+  // `port` names the port in faults: its COM number, or 0 for a port
+  // given by its path.
+  bool openPath(const std::string& path, int baud, std::string& error, int port = 0) {
     close();
+    port_ = port;
+    path_ = path;
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) return fail(error, path);
     termios t{};
@@ -55,7 +59,7 @@ class PosixSerialLine final : public SerialLine {
     OpenResult result;
     result.path = ResolvePortPath(port);
     std::string error;
-    if (!openPath(result.path, baud, error)) {
+    if (!openPath(result.path, baud, error, port)) {
       result.error = OpenError::Other;
       result.reason = error;
     }
@@ -93,13 +97,18 @@ class PosixSerialLine final : public SerialLine {
       if (ready < 0 && errno != EINTR) return failWait(false);
       if (ready == 0 && remaining == 0) return WaitResult::TimedOut;
       if (ready <= 0) continue;
-      if (p.revents & (POLLERR | POLLNVAL)) return failWait(false);
+      if (p.revents & POLLNVAL) {
+        errno = EBADF;
+        return failWait(false);
+      }
+      const std::size_t before = input_.size();
       if (!pull()) return failWait(errno == EIO);
-      // The far end hung up (a pseudo-terminal's owner is gone) and nothing
-      // is left to read: no answer can come any more.
-      if ((p.revents & POLLHUP) && !(p.revents & POLLIN) && input_.size() < count) {
+      // The far end hung up (a pseudo-terminal's owner is gone, an adapter
+      // pulled), or the port reports an error, and nothing more came: no
+      // answer can come any more. A hang-up means the device is gone.
+      if ((p.revents & (POLLHUP | POLLERR)) && input_.size() == before && input_.size() < count) {
         errno = EIO;
-        return failWait(true);
+        return failWait((p.revents & POLLHUP) != 0);
       }
     }
   }
@@ -121,7 +130,11 @@ class PosixSerialLine final : public SerialLine {
         done += static_cast<std::size_t>(n);
         continue;
       }
-      if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+      if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        // EIO: a pseudo-terminal whose other end is gone.
+        fault_ = PortFault{errno == EIO, port_, path_, std::strerror(errno)};
+        return false;
+      }
       const std::int64_t remaining = deadline - clock_.nowMs();
       if (remaining <= 0) return false;
       pollfd p{fd_, POLLOUT, 0};
@@ -135,7 +148,7 @@ class PosixSerialLine final : public SerialLine {
 
   // Keeps the system's reason for the failure the caller reports.
   WaitResult failWait(bool gone) {
-    fault_ = PortFault{gone, 0, {}, std::strerror(errno)};
+    fault_ = PortFault{gone, port_, path_, std::strerror(errno)};
     return WaitResult::Failed;
   }
 
@@ -163,6 +176,8 @@ class PosixSerialLine final : public SerialLine {
   }
 
   int fd_ = -1;
+  int port_ = 0;
+  std::string path_;
   Bytes input_;
   SteadyClock clock_;
   std::optional<PortFault> fault_;
@@ -174,7 +189,7 @@ std::unique_ptr<SerialLine> OpenRunnerLine(const std::string& port, int baud, st
   auto line = std::make_unique<PosixSerialLine>();
   const auto number = ParsePortText(port);
   const std::string path = number ? ResolvePortPath(*number) : port;
-  if (!line->openPath(path, baud, error)) return nullptr;
+  if (!line->openPath(path, baud, error, number.value_or(0))) return nullptr;
   return line;
 }
 
