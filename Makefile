@@ -16,7 +16,7 @@ FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps configure build test test-sanitize sanitizer-build sanitizer-run \
-	fuzz demo run bench package install clean format
+	check-sources fuzz demo run bench package install clean format
 
 all: build
 
@@ -83,6 +83,11 @@ run: configure
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target kdx846-bench kdx846-sim kdx846-run
 	@scripts/bench $(BUILD)
+
+# What CI checks besides the tests: formatting, and no include climbing out
+# of its folder with "../".
+check-sources: deps
+	@scripts/check-sources
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
