@@ -49,5 +49,6 @@ class PortFloodTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(PortFloodTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(PortFloodTest)
 #include "port_flood_test.moc"

@@ -101,5 +101,6 @@ class PortLossTest : public QObject {
   }
 };
 
-QTEST_MAIN(PortLossTest)
+#include "test_main.h"
+KDX_TEST_MAIN(PortLossTest)
 #include "port_loss_test.moc"

@@ -126,5 +126,6 @@ class PortOpenErrorsTest : public QObject {
   }
 };
 
-QTEST_MAIN(PortOpenErrorsTest)
+#include "test_main.h"
+KDX_TEST_MAIN(PortOpenErrorsTest)
 #include "port_open_errors_test.moc"

@@ -136,5 +136,6 @@ class ProgramOptionsTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(ProgramOptionsTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(ProgramOptionsTest)
 #include "program_options_test.moc"

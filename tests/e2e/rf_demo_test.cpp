@@ -47,5 +47,6 @@ class RfDemoTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(RfDemoTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(RfDemoTest)
 #include "rf_demo_test.moc"

@@ -385,5 +385,6 @@ class RunnerTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(RunnerTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(RunnerTest)
 #include "runner_test.moc"

@@ -191,5 +191,6 @@ class SimContractTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimContractTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimContractTest)
 #include "sim_contract_test.moc"

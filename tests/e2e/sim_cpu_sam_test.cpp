@@ -45,5 +45,6 @@ class SimCpuSamE2eTest : public QObject {
   }
 };
 
-QTEST_MAIN(SimCpuSamE2eTest)
+#include "test_main.h"
+KDX_TEST_MAIN(SimCpuSamE2eTest)
 #include "sim_cpu_sam_test.moc"

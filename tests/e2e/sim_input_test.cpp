@@ -69,5 +69,6 @@ class SimInputTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimInputTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimInputTest)
 #include "sim_input_test.moc"

@@ -137,5 +137,6 @@ class WindowFaultsTest : public QObject {
   std::unique_ptr<RealWindow> w_;
 };
 
-QTEST_MAIN(WindowFaultsTest)
+#include "test_main.h"
+KDX_TEST_MAIN(WindowFaultsTest)
 #include "window_faults_test.moc"

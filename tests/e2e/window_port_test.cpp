@@ -113,5 +113,6 @@ class WindowPortTest : public QObject {
   }
 };
 
-QTEST_MAIN(WindowPortTest)
+#include "test_main.h"
+KDX_TEST_MAIN(WindowPortTest)
 #include "window_port_test.moc"

@@ -276,5 +276,6 @@ class AccessConditionsTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(AccessConditionsTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(AccessConditionsTest)
 #include "access_conditions_test.moc"

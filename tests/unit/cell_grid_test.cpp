@@ -67,5 +67,6 @@ class CellGridTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(CellGridTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(CellGridTest)
 #include "cell_grid_test.moc"

@@ -331,5 +331,6 @@ class ConsoleRunTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(ConsoleRunTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(ConsoleRunTest)
 #include "console_run_test.moc"

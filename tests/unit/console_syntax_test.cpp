@@ -195,5 +195,6 @@ class ConsoleSyntaxTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(ConsoleSyntaxTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(ConsoleSyntaxTest)
 #include "console_syntax_test.moc"

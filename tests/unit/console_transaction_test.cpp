@@ -181,5 +181,6 @@ class ConsoleTransactionTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(ConsoleTransactionTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(ConsoleTransactionTest)
 #include "console_transaction_test.moc"

@@ -245,5 +245,6 @@ class ContactFramesTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(ContactFramesTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(ContactFramesTest)
 #include "contact_frames_test.moc"

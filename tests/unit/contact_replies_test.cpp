@@ -292,5 +292,6 @@ class ContactRepliesTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(ContactRepliesTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(ContactRepliesTest)
 #include "contact_replies_test.moc"

@@ -85,5 +85,6 @@ class ConversionsTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(ConversionsTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(ConversionsTest)
 #include "conversions_test.moc"

@@ -355,5 +355,6 @@ class CpuCardOperationsTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(CpuCardOperationsTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(CpuCardOperationsTest)
 #include "cpu_card_operations_test.moc"

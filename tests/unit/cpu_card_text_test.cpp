@@ -110,5 +110,6 @@ class CpuCardTextTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(CpuCardTextTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(CpuCardTextTest)
 #include "cpu_card_text_test.moc"

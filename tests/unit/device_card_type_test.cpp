@@ -88,5 +88,6 @@ class DeviceCardTypeTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(DeviceCardTypeTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(DeviceCardTypeTest)
 #include "device_card_type_test.moc"

@@ -100,5 +100,6 @@ class DeviceCounterTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(DeviceCounterTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(DeviceCounterTest)
 #include "device_counter_test.moc"

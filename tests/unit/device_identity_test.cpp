@@ -117,5 +117,6 @@ class DeviceIdentityTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(DeviceIdentityTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(DeviceIdentityTest)
 #include "device_identity_test.moc"

@@ -69,5 +69,6 @@ class DeviceInitializeTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(DeviceInitializeTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(DeviceInitializeTest)
 #include "device_initialize_test.moc"

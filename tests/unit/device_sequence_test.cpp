@@ -185,5 +185,6 @@ class DeviceSequenceTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(DeviceSequenceTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(DeviceSequenceTest)
 #include "device_sequence_test.moc"

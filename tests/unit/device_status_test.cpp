@@ -114,5 +114,6 @@ class DeviceStatusTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(DeviceStatusTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(DeviceStatusTest)
 #include "device_status_test.moc"

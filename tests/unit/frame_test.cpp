@@ -142,5 +142,6 @@ class FrameTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(FrameTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(FrameTest)
 #include "frame_test.moc"

@@ -71,5 +71,6 @@ class GridRulesTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(GridRulesTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(GridRulesTest)
 #include "grid_rules_test.moc"

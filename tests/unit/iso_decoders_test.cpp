@@ -337,5 +337,6 @@ class IsoDecodersTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(IsoDecodersTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(IsoDecodersTest)
 #include "iso_decoders_test.moc"

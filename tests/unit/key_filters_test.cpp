@@ -56,5 +56,6 @@ class KeyFiltersTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(KeyFiltersTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(KeyFiltersTest)
 #include "key_filters_test.moc"

@@ -178,5 +178,6 @@ class LostPortTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(LostPortTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(LostPortTest)
 #include "lost_port_test.moc"

@@ -293,5 +293,6 @@ class PortSetupTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(PortSetupTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(PortSetupTest)
 #include "port_setup_test.moc"

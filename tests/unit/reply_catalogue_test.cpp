@@ -78,5 +78,6 @@ class ReplyCatalogueTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(ReplyCatalogueTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(ReplyCatalogueTest)
 #include "reply_catalogue_test.moc"

@@ -216,5 +216,6 @@ class RfChecksTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(RfChecksTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(RfChecksTest)
 #include "rf_checks_test.moc"

@@ -233,5 +233,6 @@ class RfOperationsTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(RfOperationsTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(RfOperationsTest)
 #include "rf_operations_test.moc"

@@ -178,5 +178,6 @@ class RfRepliesTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(RfRepliesTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(RfRepliesTest)
 #include "rf_replies_test.moc"

@@ -167,5 +167,6 @@ class RfScenarioTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(RfScenarioTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(RfScenarioTest)
 #include "rf_scenario_test.moc"

@@ -313,5 +313,6 @@ class RunOutputTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(RunOutputTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(RunOutputTest)
 #include "run_output_test.moc"

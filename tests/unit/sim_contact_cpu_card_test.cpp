@@ -131,5 +131,6 @@ class SimContactCpuCardTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimContactCpuCardTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimContactCpuCardTest)
 #include "sim_contact_cpu_card_test.moc"

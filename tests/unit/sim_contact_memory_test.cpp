@@ -186,5 +186,6 @@ class SimContactMemoryTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimContactMemoryTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimContactMemoryTest)
 #include "sim_contact_memory_test.moc"

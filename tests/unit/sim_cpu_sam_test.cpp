@@ -220,5 +220,6 @@ class SimCpuSamTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimCpuSamTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimCpuSamTest)
 #include "sim_cpu_sam_test.moc"

@@ -60,5 +60,6 @@ class SimFaultTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimFaultTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimFaultTest)
 #include "sim_fault_test.moc"

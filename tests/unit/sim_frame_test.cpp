@@ -68,5 +68,6 @@ class SimFrameTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimFrameTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimFrameTest)
 #include "sim_frame_test.moc"

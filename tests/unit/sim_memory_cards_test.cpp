@@ -233,5 +233,6 @@ class SimMemoryCardsTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimMemoryCardsTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimMemoryCardsTest)
 #include "sim_memory_cards_test.moc"

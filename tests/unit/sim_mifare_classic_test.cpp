@@ -158,5 +158,6 @@ class SimMifareClassicTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimMifareClassicTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimMifareClassicTest)
 #include "sim_mifare_classic_test.moc"

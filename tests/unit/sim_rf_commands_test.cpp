@@ -147,5 +147,6 @@ class SimRfCommandsTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimRfCommandsTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimRfCommandsTest)
 #include "sim_rf_commands_test.moc"

@@ -199,5 +199,6 @@ class SimTransportTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimTransportTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimTransportTest)
 #include "sim_transport_test.moc"

@@ -111,5 +111,6 @@ class SimUltralightIsoTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(SimUltralightIsoTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(SimUltralightIsoTest)
 #include "sim_ultralight_iso_test.moc"

@@ -169,5 +169,6 @@ class TrafficCsvTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(TrafficCsvTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(TrafficCsvTest)
 #include "traffic_csv_test.moc"

@@ -299,5 +299,6 @@ class TrafficRecorderTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(TrafficRecorderTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(TrafficRecorderTest)
 #include "traffic_recorder_test.moc"

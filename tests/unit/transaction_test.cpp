@@ -231,5 +231,6 @@ class TransactionTest : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(TransactionTest)
+#include "test_main.h"
+KDX_TEST_GUILESS_MAIN(TransactionTest)
 #include "transaction_test.moc"

@@ -335,5 +335,6 @@ class ByteGridTest : public QObject {
   }
 };
 
-QTEST_MAIN(ByteGridTest)
+#include "test_main.h"
+KDX_TEST_MAIN(ByteGridTest)
 #include "byte_grid_test.moc"

@@ -153,5 +153,6 @@ class ComboListsTest : public QObject {
   }
 };
 
-QTEST_MAIN(ComboListsTest)
+#include "test_main.h"
+KDX_TEST_MAIN(ComboListsTest)
 #include "combo_lists_test.moc"

@@ -380,5 +380,6 @@ class ConsoleFormTest : public QObject {
   }
 };
 
-QTEST_MAIN(ConsoleFormTest)
+#include "test_main.h"
+KDX_TEST_MAIN(ConsoleFormTest)
 #include "console_form_test.moc"

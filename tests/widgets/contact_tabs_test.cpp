@@ -385,5 +385,6 @@ class ContactTabsTest : public QObject {
   }
 };
 
-QTEST_MAIN(ContactTabsTest)
+#include "test_main.h"
+KDX_TEST_MAIN(ContactTabsTest)
 #include "contact_tabs_test.moc"

@@ -254,5 +254,6 @@ class CpuCardWindowTest : public QObject {
   }
 };
 
-QTEST_MAIN(CpuCardWindowTest)
+#include "test_main.h"
+KDX_TEST_MAIN(CpuCardWindowTest)
 #include "cpu_card_window_test.moc"

@@ -209,5 +209,6 @@ class DecodedViewsTest : public QObject {
   }
 };
 
-QTEST_MAIN(DecodedViewsTest)
+#include "test_main.h"
+KDX_TEST_MAIN(DecodedViewsTest)
 #include "decoded_views_test.moc"

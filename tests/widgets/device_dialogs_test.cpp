@@ -213,5 +213,6 @@ class DeviceDialogsTest : public QObject {
   }
 };
 
-QTEST_MAIN(DeviceDialogsTest)
+#include "test_main.h"
+KDX_TEST_MAIN(DeviceDialogsTest)
 #include "device_dialogs_test.moc"

@@ -338,5 +338,6 @@ class KeyFilterInstallerTest : public QObject {
   }
 };
 
-QTEST_MAIN(KeyFilterInstallerTest)
+#include "test_main.h"
+KDX_TEST_MAIN(KeyFilterInstallerTest)
 #include "key_filter_installer_test.moc"

@@ -178,5 +178,6 @@ class QueuedInputTest : public QObject {
   }
 };
 
-QTEST_MAIN(QueuedInputTest)
+#include "test_main.h"
+KDX_TEST_MAIN(QueuedInputTest)
 #include "queued_input_test.moc"

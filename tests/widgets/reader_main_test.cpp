@@ -412,5 +412,6 @@ class ReaderMainTest : public QObject {
   }
 };
 
-QTEST_MAIN(ReaderMainTest)
+#include "test_main.h"
+KDX_TEST_MAIN(ReaderMainTest)
 #include "reader_main_test.moc"

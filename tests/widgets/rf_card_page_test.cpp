@@ -293,5 +293,6 @@ class RfCardPageTest : public QObject {
   }
 };
 
-QTEST_MAIN(RfCardPageTest)
+#include "test_main.h"
+KDX_TEST_MAIN(RfCardPageTest)
 #include "rf_card_page_test.moc"

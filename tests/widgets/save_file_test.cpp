@@ -337,5 +337,6 @@ class SaveFileTest : public QObject {
 #endif
 };
 
-QTEST_MAIN(SaveFileTest)
+#include "test_main.h"
+KDX_TEST_MAIN(SaveFileTest)
 #include "save_file_test.moc"

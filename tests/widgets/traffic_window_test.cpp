@@ -206,5 +206,6 @@ class TrafficWindowTest : public QObject {
   }
 };
 
-QTEST_MAIN(TrafficWindowTest)
+#include "test_main.h"
+KDX_TEST_MAIN(TrafficWindowTest)
 #include "traffic_window_test.moc"

@@ -221,5 +221,6 @@ class WindowDeviceTest : public QObject {
   }
 };
 
-QTEST_MAIN(WindowDeviceTest)
+#include "test_main.h"
+KDX_TEST_MAIN(WindowDeviceTest)
 #include "window_device_test.moc"
