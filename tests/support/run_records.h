@@ -1,7 +1,11 @@
 #pragma once
 
 // Synthetic records of kdx846-run for its sinks: a run, its units and
-// exchanges of each reply kind, without a line or a device.
+// exchanges of each reply kind, without a line or a device; and the results
+// database read back with SQL.
+#include <sqlite3.h>
+
+#include <QStringList>
 #include <string>
 
 #include "console/command_line.h"
@@ -69,5 +73,36 @@ inline run::ExchangeRow RowFor(int unit, int pass, int line, run::ReplyKind kind
   r.outcome.stage = ExchangeStage::Done;
   return row;
 }
+
+// A results database opened the way another program opens it.
+struct ResultsFile {
+  sqlite3* db = nullptr;
+  explicit ResultsFile(const QString& path) { sqlite3_open(path.toUtf8().constData(), &db); }
+  ~ResultsFile() { sqlite3_close(db); }
+  ResultsFile(const ResultsFile&) = delete;
+  ResultsFile& operator=(const ResultsFile&) = delete;
+  // Every row of `sql`, its columns joined by "|", NULL as "-"; the error
+  // message alone for a statement that fails.
+  QStringList rows(const QString& sql) const {
+    QStringList out;
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK)
+      return {sqlite3_errmsg(db)};
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      QStringList columns;
+      for (int i = 0; i < sqlite3_column_count(s); ++i) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+        columns << (text ? QString::fromUtf8(text) : QString("-"));
+      }
+      out << columns.join('|');
+    }
+    sqlite3_finalize(s);
+    return out;
+  }
+  QString value(const QString& sql) const { return rows(sql).value(0, "no row"); }
+  bool exec(const QString& sql) const {
+    return sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+  }
+};
 
 }  // namespace kdx::test

@@ -1,7 +1,5 @@
 // kdx846-run's reports: the JUnit file read back by an independent JUnit
 // reader, and the results database read back with SQL.
-#include <sqlite3.h>
-
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -102,30 +100,6 @@ void FeedScenario(const std::vector<RecordSink*>& sinks,
   });
   Feed(sinks, [](RecordSink& s) { s.runEnded({2026, 5, 3, 10, 5, 0, 0}, kExitCancelled); });
 }
-
-struct Database {
-  sqlite3* db = nullptr;
-  explicit Database(const QString& path) {
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-  }
-  ~Database() { sqlite3_close(db); }
-  // Every row of `sql`, its columns joined by "|", NULL as "-".
-  QStringList rows(const char* sql) const {
-    QStringList out;
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK) return {sqlite3_errmsg(db)};
-    while (sqlite3_step(s) == SQLITE_ROW) {
-      QStringList columns;
-      for (int i = 0; i < sqlite3_column_count(s); ++i) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-        columns << (text ? QString::fromUtf8(text) : QString("-"));
-      }
-      out << columns.join('|');
-    }
-    sqlite3_finalize(s);
-    return out;
-  }
-};
 
 }  // namespace
 
@@ -272,7 +246,7 @@ class RunReportsTest : public QObject {
       FeedScenario({sinks[0].get()});
       QVERIFY(!sinks[0]->failure());
     }
-    Database db(path);
+    const test::ResultsFile db(path);
     QCOMPARE(db.rows("PRAGMA user_version"), QStringList{"1"});
     QCOMPARE(db.rows("PRAGMA application_id"), QStringList{QString::number(kResultsApplicationId)});
     QCOMPARE(db.rows("PRAGMA journal_mode"), QStringList{"wal"});

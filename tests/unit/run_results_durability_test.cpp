@@ -3,7 +3,6 @@
 // runner's side is this same program started again as a child ("--child"),
 // so that it can be limited, run as another user, or killed.
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,31 +100,15 @@ ChildRun RunChild(const QStringList& args, ChildLimits limits = {}) {
           QString::fromUtf8(child->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)};
 }
 
-struct Database {
-  sqlite3* db = nullptr;
-  explicit Database(const QString& path) { sqlite3_open(path.toUtf8().constData(), &db); }
-  ~Database() { sqlite3_close(db); }
-  QString value(const QString& sql) const {
-    sqlite3_stmt* s = nullptr;
-    QString out = "no row";
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK)
-      return sqlite3_errmsg(db);
-    if (sqlite3_step(s) == SQLITE_ROW)
-      out = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-    sqlite3_finalize(s);
-    return out;
-  }
-  bool exec(const char* sql) const {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-  }
-  int passRows(int unit, int pass) const {
-    return value(QString("SELECT COUNT(*) FROM exchange JOIN unit ON unit.id = unit_id WHERE "
-                         "number = %1 AND pass = %2")
-                     .arg(unit)
-                     .arg(pass))
-        .toInt();
-  }
-};
+// The rows of one unit's pass.
+int PassRows(const test::ResultsFile& db, int unit, int pass) {
+  return db
+      .value(QString("SELECT COUNT(*) FROM exchange JOIN unit ON unit.id = unit_id "
+                     "WHERE number = %1 AND pass = %2")
+                 .arg(unit)
+                 .arg(pass))
+      .toInt();
+}
 
 // A database with one finished run of two units of one pass each.
 void MakeDatabase(const QString& path) {
@@ -147,14 +130,14 @@ void MakeDatabase(const QString& path) {
 // Every pass the child said it committed is in the database, whole, and
 // nothing else is but whole passes.
 void CheckCommittedPasses(const QString& path, const QStringList& lines) {
-  Database db(path);
+  const test::ResultsFile db(path);
   QCOMPARE(db.value("PRAGMA integrity_check"), "ok");
   int printed = 0;
   for (const QString& line : lines) {
     const QStringList fields = line.split(' ');
     if (fields.size() != 2 || line.startsWith("uid")) continue;
     ++printed;
-    QCOMPARE(db.passRows(fields[0].toInt(), fields[1].toInt()), kLines);
+    QCOMPARE(PassRows(db, fields[0].toInt(), fields[1].toInt()), kLines);
   }
   QVERIFY(printed > 0);
   const int rows = db.value("SELECT COUNT(*) FROM exchange").toInt();
@@ -221,13 +204,13 @@ class RunResultsDurabilityTest : public QObject {
     QVERIFY(QDir::setCurrent(dir.path()));
     const QString db = dir.filePath("r.db");
     const QByteArray text = "SQLite format 2? not this one; a text file of the same name.\n";
-    Database other(db);
+    const test::ResultsFile other(db);
     if (setup == "text") {
       QFile file(db);
       QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
     } else if (setup == "newer") {
-      QVERIFY(other.exec(qPrintable(QString("PRAGMA application_id = %1; PRAGMA user_version = 2")
-                                        .arg(kResultsApplicationId))));
+      QVERIFY(other.exec(QString("PRAGMA application_id = %1; PRAGMA user_version = 2")
+                             .arg(kResultsApplicationId)));
     } else if (setup == "other") {
       QVERIFY(other.exec("CREATE TABLE notes (text TEXT)"));
     } else if (setup == "locked") {
@@ -315,7 +298,7 @@ class RunResultsDurabilityTest : public QObject {
     QVERIFY2(run.lines.value(1).contains(in(results == "-" ? junit : results)) &&
                  run.lines.value(1).contains("File too large"),
              qPrintable(run.lines.join('\n')));
-    Database check(db);
+    const test::ResultsFile check(db);
     QCOMPARE(check.value("PRAGMA integrity_check"), "ok");
     QCOMPARE(check.value("SELECT COUNT(*) FROM exchange"), "6");
     // Nor a temporary file left beside it.
@@ -335,7 +318,7 @@ class RunResultsDurabilityTest : public QObject {
             run.lines.last().contains("File too large"),
         qPrintable(run.lines.last()));
     CheckCommittedPasses(db, run.lines);
-    QCOMPARE(Database(db).value("SELECT COUNT(*) FROM exchange").toInt(),
+    QCOMPARE(test::ResultsFile(db).value("SELECT COUNT(*) FROM exchange").toInt(),
              (run.lines.size() - 2) * kLines);
   }
 
@@ -395,7 +378,8 @@ class RunResultsDurabilityTest : public QObject {
     qInfo("16 x 1000 rows, a commit each: %.3f s without the database, %.3f s with it", seconds[0],
           seconds[1]);
     QCOMPARE(counter.rows, rows.size());
-    QCOMPARE(Database(dir.filePath("r.db")).value("SELECT COUNT(*) FROM exchange").toInt(), 16000);
+    QCOMPARE(test::ResultsFile(dir.filePath("r.db")).value("SELECT COUNT(*) FROM exchange").toInt(),
+             16000);
     QVERIFY2(seconds[1] < 16000 * 100e-6, "more than 100 us a row");
   }
 };
