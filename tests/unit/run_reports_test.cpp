@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "atomic_file.h"
 #include "junit_report.h"
 #include "report_sinks.h"
 #include "results_database.h"
@@ -144,6 +145,25 @@ class RunReportsTest : public QObject {
     QFETCH(QByteArray, xml);
     const std::string out = XmlText(std::string_view(text.constData(), text.size()), attribute);
     QCOMPARE(QByteArray::fromStdString(out), xml);
+  }
+
+  // A report replaced through a symbolic link replaces the file it names,
+  // keeping the link and the old file's permissions.
+  void atomicWriteThroughLink() {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("target.xml"), link = dir.filePath("link.xml");
+    QFile old(target);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    QVERIFY(old.setPermissions(mode));
+    QVERIFY(QFile::link(target, link));
+    QVERIFY(!WriteFileAtomically(link.toStdString(), "new"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("new"));
+    QCOMPARE(old.permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), mode);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
   }
 
   // The JUnit file as a CI reader takes it, at the end of the run and as a

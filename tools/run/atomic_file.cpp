@@ -22,6 +22,15 @@ std::string FolderOf(const std::string& path) {
   return folder.empty() ? std::string(".") : folder.string();
 }
 
+// The file a symbolic link names, which is the one to replace; any other
+// path as it is.
+std::string Target(const std::string& path) {
+  std::error_code error;
+  if (!fs::is_symlink(path, error)) return path;
+  const fs::path target = fs::weakly_canonical(path, error);
+  return error ? path : target.string();
+}
+
 std::string SystemReason(int error) {
   return std::strerror(error);
 }
@@ -55,7 +64,8 @@ mode_t ModeFor(const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> ReportPathProblem(const std::string& path) {
+std::optional<std::string> ReportPathProblem(const std::string& given) {
+  const std::string path = Target(given);
   std::error_code error;
   const auto status = fs::status(path, error);
   if (!error && fs::is_directory(status)) return path + ": is a folder";
@@ -77,7 +87,8 @@ std::optional<std::string> ReportPathProblem(const std::string& path) {
 
 #ifndef _WIN32
 
-std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes) {
+std::optional<std::string> WriteFileAtomically(const std::string& given, std::string_view bytes) {
+  const std::string path = Target(given);
   const std::string folder = FolderOf(path);
   std::string temporary = folder + "/." + fs::path(path).filename().string() + ".XXXXXX";
   const int fd = ::mkstemp(temporary.data());
@@ -107,7 +118,8 @@ std::optional<std::string> WriteFileAtomically(const std::string& path, std::str
 
 #else
 
-std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes) {
+std::optional<std::string> WriteFileAtomically(const std::string& given, std::string_view bytes) {
+  const std::string path = Target(given);
   const std::string temporary = path + ".tmp";
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (!file) return "cannot create " + temporary + ": " + SystemReason(errno);

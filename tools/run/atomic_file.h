@@ -15,7 +15,8 @@ std::optional<std::string> ReportPathProblem(const std::string& path);
 // Writes `bytes` to `path` through a temporary file in the same folder,
 // synced to the disk and then renamed over `path`: a reader sees the old
 // file or the new one, never half of one, and a failed write leaves the
-// old file as it was. Returns the system's reason on failure.
+// old file as it was. A symbolic link stays: the file it names is
+// replaced. Returns the system's reason on failure.
 std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace kdx::run

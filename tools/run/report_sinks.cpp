@@ -17,6 +17,7 @@ ReportOptions ReportOptionsFrom(const RunOptions& options) {
 
 std::vector<std::unique_ptr<RecordSink>> MakeReportSinks(const ReportOptions& options,
                                                          std::string& error) {
+  error.clear();
   std::vector<std::unique_ptr<RecordSink>> sinks;
   if (!options.junitPath.empty() && !options.resultsPath.empty()) {
     namespace fs = std::filesystem;

@@ -20,11 +20,11 @@ struct ReportOptions {
 
 ReportOptions ReportOptionsFrom(const RunOptions& options);
 
-// The sinks for the reports asked for, each checked: every file can be
-// written (the JUnit file already says that the run has not ended, the
-// database is open with its schema). On a refusal nothing is returned and
-// `error` says why; the run must then end with kExitBadInput before
-// anything is sent.
+// The sinks for the reports asked for (none when none is), each checked:
+// every file can be written (the JUnit file already says that the run has
+// not ended, the database is open with its schema). On a refusal nothing is
+// returned and `error`, empty otherwise, says why; the run must then end
+// with kExitBadInput before anything is sent.
 std::vector<std::unique_ptr<RecordSink>> MakeReportSinks(const ReportOptions& options,
                                                          std::string& error);
 
