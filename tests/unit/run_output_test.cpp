@@ -93,6 +93,11 @@ class RunOutputTest : public QObject {
                              << "unknown option --fast";
     QTest::newRow("unknown, last")
         << QStringList{"s.txt", "--port", "COM1", "--fast"} << "unknown option --fast";
+    QTest::newRow("reports") << QStringList{"s.txt",   "--port", "COM1",
+                                            "--junit", "r.xml",  "--results=r.db"}
+                             << "";
+    QTest::newRow("report without a name")
+        << QStringList{"s.txt", "--port", "COM1", "--results="} << "--results needs a file name";
   }
   void options() {
     QFETCH(QStringList, args);
@@ -111,6 +116,10 @@ class RunOutputTest : public QObject {
       QCOMPARE(options.address, std::string("1f"));
       QCOMPARE(options.repeat, std::string("3"));
       QCOMPARE(options.format, Format::JsonLines);
+    }
+    if (tag == "reports") {
+      QCOMPARE(options.junit, std::string("r.xml"));
+      QCOMPARE(options.results, std::string("r.db"));
     }
   }
 

@@ -24,7 +24,8 @@ bool ParseBaud(const std::string& text, int& out) {
 }
 
 bool IsValueOption(const std::string& name) {
-  for (const char* known : {"--port", "--baud", "--address", "--repeat", "--format"}) {
+  for (const char* known :
+       {"--port", "--baud", "--address", "--repeat", "--format", "--junit", "--results"}) {
     if (name == known) return true;
   }
   return false;
@@ -69,6 +70,12 @@ bool TakeValue(const std::string& name, const std::string& value, RunOptions& ou
       return false;
     }
     out.repeat = value;
+  } else if (name == "--junit" || name == "--results") {
+    if (value.empty()) {
+      error = name + " needs a file name";
+      return false;
+    }
+    (name == "--junit" ? out.junit : out.results) = value;
   } else if (value == "text" || value == "jsonl") {  // --format
     out.format = value == "text" ? Format::Text : Format::JsonLines;
   } else {

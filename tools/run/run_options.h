@@ -15,6 +15,8 @@ struct RunOptions {
   std::string address = "0";  // hexadecimal, 0 to FF
   std::string repeat = "1";
   Format format = Format::Text;
+  std::string junit;    // --junit FILE: a JUnit XML report; empty for none
+  std::string results;  // --results FILE: the SQLite results database; empty for none
   bool help = false;
   bool version = false;
 };

@@ -278,3 +278,11 @@ int Outcome::status() const {
 }
 
 }  // namespace kdx::run
+
+namespace kdx::run {
+
+std::string IsoLocalTime(const LocalTime& time) {
+  return IsoTime(time);
+}
+
+}  // namespace kdx::run

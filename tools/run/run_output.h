@@ -105,4 +105,7 @@ class Outcome {
   bool cancelled_ = false;
 };
 
+// A local time as ISO 8601 to the millisecond: "2026-12-08T09:05:03.007".
+std::string IsoLocalTime(const LocalTime& time);
+
 }  // namespace kdx::run
