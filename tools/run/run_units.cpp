@@ -46,9 +46,12 @@ void StartWorkers(std::vector<std::unique_ptr<UnitWorker>>& workers) {
 #endif
 }
 
-bool StandardErrorIsTerminal() {
+// Status lines on standard error when it is a terminal, unless the records
+// go to a terminal too: scrolling by between two drawings, they would tear
+// the status lines apart.
+bool StatusLinesWanted() {
 #ifndef _WIN32
-  return ::isatty(STDERR_FILENO) == 1;
+  return ::isatty(STDERR_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 0;
 #else
   return false;
 #endif
@@ -76,7 +79,7 @@ int RunUnits(const RunOptions& options, RunInfo& info,
   std::unique_ptr<ProgressSink> progress;
   std::unique_ptr<SummarySink> summary;
   std::vector<RecordSink*> sinks{&output};
-  if (station && StandardErrorIsTerminal()) {
+  if (station && StatusLinesWanted()) {
     progress = std::make_unique<ProgressSink>(stderr, clock, passes, options.durationMs);
     sinks.push_back(progress.get());
   }

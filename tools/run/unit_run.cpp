@@ -167,7 +167,7 @@ void UnitRun::identify() {
   // the script's own lines will tell.
   std::string configuration;
   const bool answered = serial != CommandOutcome::NoReply && serial != CommandOutcome::Failed;
-  if (answered && link_.linkOpen) {
+  if (answered && link_.linkOpen && cancel_.load(std::memory_order_relaxed) == 0) {
     messages_->keep();
     const CommandOutcome read = RunDeviceOperation(device, *FindDeviceOperation("IRCONFIGCMD"));
     const std::vector<std::string> boxes = messages_->release();

@@ -69,7 +69,7 @@ class UnitWorker {
   // A queue this long makes the worker wait for the merger: a merger that
   // cannot keep up (a slow reader of standard output) holds the unit back
   // instead of letting its records pile up in memory.
-  static constexpr std::size_t kMaxQueued = 8192;
+  static constexpr std::size_t kMaxQueued = 1024;
 
   void run();
   void post(UnitEvent&& event);
