@@ -11,6 +11,9 @@ SAN_JOBS  ?= 2
 # leaves this folder alone so that the corpus keeps growing.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
+# `make bench BENCH_ARGS="--station --burn-in 600"`: the several-unit figures
+# alone, with a ten-minute burn-in.
+BENCH_ARGS ?=
 
 .PHONY: all deps configure build test test-sanitize fuzz demo run bench package install clean format
 
@@ -58,7 +61,7 @@ run: build
 	@$(BUILD)/src/kdx846
 
 bench: build
-	@scripts/bench $(BUILD)
+	@scripts/bench $(BUILD) $(BENCH_ARGS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
