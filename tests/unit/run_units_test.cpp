@@ -3,6 +3,9 @@
 // the summary's arithmetic and the rank of the units' statuses.
 #include "run_units.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QtTest>
 #include <csignal>
 #include <functional>
@@ -69,6 +72,44 @@ ExchangeRow Row(ReplyKind kind, std::int64_t ms, const char* code = "") {
     row.record.reply =
         Bytes{'N', '1', '0', Bytes::value_type(code[0]), Bytes::value_type(code[1]), 3, 0};
   return row;
+}
+
+// Every call a sink gets, in order, as "unit:call"; fails (as a full disk
+// would) at its first exchange when asked to.
+struct CallSink final : RecordSink {
+  QStringList calls;
+  bool failAtFirstRow = false;
+  void runStarted(const RunInfo& info) override {
+    calls << "run:started " + QString::number(info.units.size());
+  }
+  void unitStarted(const UnitIdentity& u) override { calls << QString("%1:started").arg(u.unit); }
+  void exchange(const ExchangeRow& row) override {
+    calls << QString("%1:%2 %3.%4").arg(row.unit).arg(KindName(row.verdict.kind)).arg(row.pass).arg(row.line);
+    failing = failAtFirstRow;
+  }
+  void passEnded(int unit, int pass) override { calls << QString("%1:pass %2").arg(unit).arg(pass); }
+  void unitEnded(const UnitEnd& end) override {
+    calls << QString("%1:ended %2 %3").arg(end.unit).arg(end.status).arg(QString::fromStdString(end.reason.value_or("")));
+  }
+  void runEnded(const LocalTime&, int status) override { calls << QString("run:ended %1").arg(status); }
+  std::optional<std::string> failure() const override {
+    return failing ? std::optional<std::string>("runs.db: No space left on device") : std::nullopt;
+  }
+  bool failing = false;
+};
+
+// A pseudo-terminal nobody answers on: the unit of a silent port.
+struct SilentPort {
+  int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  std::string path;
+  SilentPort() {
+    if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0) path = ::ptsname(master);
+  }
+  ~SilentPort() { ::close(master); }
+};
+
+QStringList Of(const QStringList& calls, const QString& who) {
+  return calls.filter(QRegularExpression("^" + who + ":"));
 }
 
 }  // namespace
@@ -308,6 +349,51 @@ class RunUnitsTest : public QObject {
              "Negative replies:\n"
              "  unit 2 COM2: 00 (A given command code is unidentified) x 1, 04 (Command data "
              "error) x 2, Z9 (not in the reply catalogue) x 1, bad-check x 1\n");
+  }
+
+  // The merging thread hands each unit's records to every sink in the
+  // contract's order; a report that fails ends every unit (EOT instead of
+  // the next command) with status 2, after saying why.
+  void sinksAndAFailingReport() {
+    SilentPort a, b;
+    QVERIFY(!a.path.empty() && !b.path.empty());
+    RunOptions options;
+    options.ports = {a.path, b.path};
+    options.identify = false;
+    options.repeat = "5";
+    options.format = Format::JsonLines;
+    RunInfo info;
+    info.scriptText = "C10";
+    std::vector<std::unique_ptr<RecordSink>> reports;
+    auto sink = std::make_unique<CallSink>();
+    CallSink& calls = *sink;
+    calls.failAtFirstRow = true;
+    reports.push_back(std::move(sink));
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    const int status = RunUnits(options, info, reports, [] { return 0; }, out, err);
+    std::rewind(err);
+    char text[4096] = {};
+    const std::size_t got = std::fread(text, 1, sizeof text - 1, err);
+    std::fclose(out);
+    std::fclose(err);
+    const QString messages = QString::fromUtf8(text, static_cast<int>(got));
+    QCOMPARE(status, 2);
+    QVERIFY2(messages.contains("kdx846-run: runs.db: No space left on device\n"), qPrintable(messages));
+    QCOMPARE(calls.calls.first(), "run:started 2");
+    QCOMPARE(calls.calls.last(), "run:ended 2");
+    // The first no-ack of either unit failed the report; its unit passes
+    // on to its next command (the EOT).
+    for (const QString unit : {"1", "2"}) {
+      const QStringList own = Of(calls.calls, unit);
+      QCOMPARE(own.first(), unit + ":started");
+      QCOMPARE(own.last(), unit + ":ended 2 cancelled (stopped)");
+      QVERIFY2(own.at(own.size() - 2).startsWith(unit + ":cancelled "), qPrintable(own.join(", ")));
+      for (int i = 1; i + 2 < own.size(); i += 2) {
+        QCOMPARE(own.at(i), QString("%1:no-ack %2.1").arg(unit).arg((i + 1) / 2));
+        QCOMPARE(own.at(i + 1), QString("%1:pass %2").arg(unit).arg((i + 1) / 2));
+      }
+    }
   }
 
   void worstStatus_data() {

@@ -49,10 +49,12 @@ void StartWorkers(std::vector<std::unique_ptr<UnitWorker>>& workers) {
 // Status lines on standard error when it is a terminal, unless the records
 // go to a terminal too: scrolling by between two drawings, they would tear
 // the status lines apart.
-bool StatusLinesWanted() {
+bool StatusLinesWanted(std::FILE* out, std::FILE* err) {
 #ifndef _WIN32
-  return ::isatty(STDERR_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 0;
+  return ::isatty(::fileno(err)) == 1 && ::isatty(::fileno(out)) == 0;
 #else
+  (void)out;
+  (void)err;
   return false;
 #endif
 }
@@ -69,29 +71,29 @@ int WorstStatus(const std::vector<int>& statuses) {
 
 int RunUnits(const RunOptions& options, RunInfo& info,
              std::vector<std::unique_ptr<RecordSink>>& reports,
-             const std::function<int()>& stopSignal) {
+             const std::function<int()>& stopSignal, std::FILE* out, std::FILE* err) {
   const bool station = IsStationRun(options);
   SteadyClock clock;
   std::int32_t passes = ParseRepeatCount(options.repeat).value_or(1);
   if (options.durationMs && !options.repeatGiven) passes = INT32_MAX;
 
-  StreamSink output(stdout, options.format, station);
+  StreamSink output(out, options.format, station);
   std::unique_ptr<ProgressSink> progress;
   std::unique_ptr<SummarySink> summary;
   std::vector<RecordSink*> sinks{&output};
-  if (station && StatusLinesWanted()) {
-    progress = std::make_unique<ProgressSink>(stderr, clock, passes, options.durationMs);
+  if (station && StatusLinesWanted(out, err)) {
+    progress = std::make_unique<ProgressSink>(err, clock, passes, options.durationMs);
     sinks.push_back(progress.get());
   }
   if (station) {
-    summary = std::make_unique<SummarySink>(stderr, clock);
+    summary = std::make_unique<SummarySink>(err, clock);
     sinks.push_back(summary.get());
   }
   for (auto& report : reports) sinks.push_back(report.get());
   const auto say = [&](const std::string& line) {
     if (progress) return progress->print(line + "\n");
-    std::fputs((line + "\n").c_str(), stderr);
-    std::fflush(stderr);
+    std::fputs((line + "\n").c_str(), err);
+    std::fflush(err);
   };
 
   UnitRules rules;
@@ -182,6 +184,13 @@ int RunUnits(const RunOptions& options, RunInfo& info,
   if (output.failure()) status = kExitOutput;
   const LocalTime ended = SystemLocalTime().now();
   for (RecordSink* sink : sinks) sink->runEnded(ended, status);
+  // A report that could not be finished (its last write) fails the run too.
+  for (auto& report : reports) {
+    if (reportFailed || !report->failure()) continue;
+    reportFailed = true;
+    say("kdx846-run: " + *report->failure());
+    if (status != kExitOutput) status = WorstStatus({status, kExitLink});
+  }
   return status;
 }
 
