@@ -90,8 +90,10 @@ int RunUnits(const RunOptions& options, RunInfo& info,
     sinks.push_back(summary.get());
   }
   for (auto& report : reports) sinks.push_back(report.get());
+  // Messages go above the status lines while they are shown.
+  ProgressSink* shown = progress.get();
   const auto say = [&](const std::string& line) {
-    if (progress) return progress->print(line + "\n");
+    if (shown) return shown->print(line + "\n");
     std::fputs((line + "\n").c_str(), err);
     std::fflush(err);
   };
@@ -184,6 +186,7 @@ int RunUnits(const RunOptions& options, RunInfo& info,
   if (output.failure()) status = kExitOutput;
   const LocalTime ended = SystemLocalTime().now();
   for (RecordSink* sink : sinks) sink->runEnded(ended, status);
+  shown = nullptr;
   // A report that could not be finished (its last write) fails the run too.
   for (auto& report : reports) {
     if (reportFailed || !report->failure()) continue;

@@ -74,6 +74,17 @@ const char* StopCause(int status) {
   }
 }
 
+namespace {
+
+// Why a cancelled unit ended, from the status its cancel gave.
+std::string CancelReason(int status) {
+  if (status > 128) return std::string("cancelled (") + StopCause(status) + ")";
+  return status == kExitOutput ? "cancelled: standard output could not be written"
+                               : "cancelled: a report could not be written";
+}
+
+}  // namespace
+
 // Message boxes go to the report; while the unit is being identified they
 // are kept instead, for the warning that says why a read failed.
 class UnitRun::UnitMessages final : public Messages {
@@ -264,8 +275,10 @@ UnitResult UnitRun::run() {
     bool whole = true;
     for (int i = 0; i < lines; ++i) {
       const std::string text = ReadTextLine(script, i);
-      // A line below "0" ends the run as in the console: the pass ends there.
-      if (text.empty() || static_cast<unsigned char>(text[0]) < 0x30) {
+      // As in the console: past the last line the pass is over; a line
+      // below "0" ends the run, and the pass with it.
+      if (text.empty()) break;
+      if (static_cast<unsigned char>(text[0]) < 0x30) {
         over = true;
         break;
       }
@@ -286,7 +299,7 @@ UnitResult UnitRun::run() {
         result.cut = true;
         result.cutPass = pass_;
         result.cutLine = line_;
-        result.reason = std::string("cancelled (") + StopCause(cancelStatus_) + ")";
+        result.reason = CancelReason(cancelStatus_);
       }
       const bool go = !result.cut && goOn(done, result.reason);
       handOn();
