@@ -124,7 +124,6 @@ int RunUnits(const RunOptions& options, RunInfo& info,
   };
 
   for (RecordSink* sink : sinks) sink->runStarted(info);
-  StartWorkers(workers);
   std::vector<int> statuses(workers.size(), kExitPositive);
   std::vector<std::string> cuts;  // where cancels cut units short
   std::size_t running = workers.size();
@@ -156,8 +155,9 @@ int RunUnits(const RunOptions& options, RunInfo& info,
       --running;
     }
   };
-  while (running > 0) {
-    wakeup.wait(kTick);
+  // Everything the workers queued goes to the sinks; a stop signal, a
+  // failed output or a failed report cancels every unit.
+  const auto pump = [&] {
     if (const int signal = stopSignal(); signal != 0 && signalled == 0) {
       signalled = signal;
       cancelAll(128 + signal);
@@ -176,8 +176,19 @@ int RunUnits(const RunOptions& options, RunInfo& info,
       cancelAll(kExitLink);
     }
     if (progress) progress->refresh();
+  };
+  if (workers.size() == 1) {
+    // One unit: its records are merged between its own exchanges, and a
+    // stop signal is seen before its next command, as it always was.
+    workers.front()->runHere(pump);
+  } else {
+    StartWorkers(workers);
+    while (running > 0) {
+      wakeup.wait(kTick);
+      pump();
+    }
+    for (auto& worker : workers) worker->join();
   }
-  for (auto& worker : workers) worker->join();
 
   if (output.failure()) say("kdx846-run: cannot write standard output: " + *output.failure());
   for (const std::string& cut : cuts) say(cut);

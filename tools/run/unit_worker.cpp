@@ -47,6 +47,11 @@ void UnitWorker::start() {
   thread_ = std::thread([this] { run(); });
 }
 
+void UnitWorker::runHere(std::function<void()> afterEvent) {
+  afterEvent_ = std::move(afterEvent);
+  run();
+}
+
 void UnitWorker::join() {
   if (thread_.joinable()) thread_.join();
 }
@@ -78,7 +83,11 @@ void UnitWorker::post(UnitEvent&& event) {
     first = queue_.empty();
     queue_.push_back(std::move(event));
   }
-  if (first) wakeup_.post();
+  if (afterEvent_) {
+    afterEvent_();
+  } else if (first) {
+    wakeup_.post();
+  }
 }
 
 void UnitWorker::run() {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -57,6 +58,10 @@ class UnitWorker {
   UnitWorker& operator=(const UnitWorker&) = delete;
 
   void start();
+  // Runs the unit on the calling thread instead, with `afterEvent` called
+  // after each event is queued: a run of one unit needs no second thread,
+  // and its records go out as they come without a thread to wake.
+  void runHere(std::function<void()> afterEvent);
   // Ends the unit's run at its next command as "Cancel" does, with `status`
   // as its status; the first cancel is the one that counts.
   void cancel(int status);
@@ -79,6 +84,7 @@ class UnitWorker {
   UnitRules rules_;
   Wakeup& wakeup_;
   std::atomic<int> cancel_{0};
+  std::function<void()> afterEvent_;
   std::mutex mutex_;
   std::condition_variable room_;
   std::vector<UnitEvent> queue_;
