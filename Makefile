@@ -14,6 +14,9 @@ SAN_JOBS  ?= 2
 # leaves this folder alone so that the corpus keeps growing.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
+# `make bench BENCH_ARGS="--station --burn-in 600"`: the several-unit figures
+# alone, with a ten-minute burn-in.
+BENCH_ARGS ?=
 
 .PHONY: all deps configure build test test-sanitize sanitizer-build sanitizer-run \
 	check-sources fuzz demo run bench package install clean format
@@ -82,7 +85,7 @@ run: configure
 
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target kdx846-bench kdx846-sim kdx846-run
-	@scripts/bench $(BUILD)
+	@scripts/bench $(BUILD) $(BENCH_ARGS)
 
 # What CI checks besides the tests: formatting, and no include climbing out
 # of its folder with "../".

@@ -80,6 +80,12 @@ ControlResult ApplyControl(DeviceModel& model, std::string_view line) {
     }
     return {};
   }
+  if (word == "serial") {
+    // What A2h answers; the unit's own number on a line of simulated units.
+    if (arg.empty() || arg.size() > kMaxSerialLength) return refuse("expects 1 to 64 characters");
+    s.serialNumber = std::string(arg);
+    return {};
+  }
   if (word == "bin") {
     const auto fill = ParseBinFill(arg);
     if (!fill) return refuse("expects N or N/CAP");

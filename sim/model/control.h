@@ -25,6 +25,7 @@ namespace kdx::sim {
 //                         empties the channel
 //   latency MS            the device's answer delay
 //   sams N                SAM sockets the configuration reports
+//   serial TEXT           the serial number A2h answers (1 to 64 characters)
 //   sam N in | sam N out  put a fresh SAM into socket N (1 to 5) or take it out
 //   state                 the whole state in one line
 //   flood BYTES_PER_SECOND SECONDS | flood off
@@ -42,6 +43,8 @@ struct ControlResult {
   std::string output;                 // a line to print (state, or what went wrong)
   std::optional<FloodRequest> flood;  // for the line server to act on
 };
+
+inline constexpr std::size_t kMaxSerialLength = 64;
 
 ControlResult ApplyControl(DeviceModel& model, std::string_view line);
 

@@ -8,8 +8,8 @@ namespace {
 
 // Options that are control lines under another name: --stacker 5 is the
 // control "stacker 5".
-constexpr const char* kControlOptions[] = {"stacker", "bin",     "card", "sams",
-                                           "fault",   "latency", "place"};
+constexpr const char* kControlOptions[] = {"stacker", "bin",     "card",  "sams",
+                                           "fault",   "latency", "place", "serial"};
 
 bool IsControlOption(const std::string& name) {
   for (const char* o : kControlOptions) {

@@ -133,6 +133,19 @@ seed console_syntax repeat-count 00 $(asc ' 2.9 ')
 seed console_syntax script 00 $(asc C10) 0D 0A 0D 0A $(asc '  ') 0D 0A $(asc C11) 0A 0D 0A
 seed console_syntax long-line 00 $(printf '41 %.0s' $(seq 1020))
 
+# run_options: the runner's arguments, a zero byte between two.
+args() {
+  local a sep=
+  for a in "$@"; do
+    printf '%s%s' "$sep" "$(asc "$a")"
+    sep='00 '
+  done
+}
+seed run_options one-unit $(args s.txt --port COM1 --repeat 3 --format=jsonl)
+seed run_options station $(args s.txt --port COM1 --port=/dev/ttyUSB0 --duration 1h30m \
+  --stop-on-failure --no-identify --junit run.xml --results runs.db)
+seed run_options durations $(args 90s 30m 8h 8785h 0s 2d)
+
 # console_transaction: flags, port failure, length offset, list entries
 # (four per unit), the command line, deliveries.
 line() { local s=$1; printf '%02X %s' ${#s} "$(asc "$s")"; }

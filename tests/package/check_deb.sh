@@ -31,7 +31,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 # The package names alone, one a line: "libc6 (>= 2.34), a | b" gives libc6, a, b.
 names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g' | grep -v '^$')
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libc6 libstdc++6; do
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libc6 libstdc++6 libsqlite3-0; do
   grep -qxF "$lib" <<<"$names" || fail "Depends lacks $lib"
 done
 grep -q -- '-dev$' <<<"$names" && fail "Depends names a -dev package: $(grep -- '-dev$' <<<"$names")"

@@ -8,7 +8,9 @@
 #include "console_fakes.h"
 #include "device_fakes.h"
 #include "link_harness.h"
+#include "record_output.h"
 #include "run_options.h"
+#include "sha256.h"
 
 using namespace kdx;
 using namespace kdx::run;
@@ -93,11 +95,31 @@ class RunOutputTest : public QObject {
                              << "unknown option --fast";
     QTest::newRow("unknown, last")
         << QStringList{"s.txt", "--port", "COM1", "--fast"} << "unknown option --fast";
-    QTest::newRow("reports") << QStringList{"s.txt",   "--port", "COM1",
-                                            "--junit", "r.xml",  "--results=r.db"}
-                             << "";
-    QTest::newRow("report without a name")
-        << QStringList{"s.txt", "--port", "COM1", "--results="} << "--results needs a file name";
+    QTest::newRow("a station") << QStringList{"s.txt",
+                                              "--port",
+                                              "COM1",
+                                              "--port=COM2",
+                                              "--duration",
+                                              "1h30m",
+                                              "--stop-on-failure",
+                                              "--no-identify",
+                                              "--junit",
+                                              "run.xml",
+                                              "--results=runs.db"}
+                               << "";
+    QTest::newRow("a port twice") << QStringList{"s.txt", "--port", "COM1", "--port", "COM1"}
+                                  << "--port COM1: given twice";
+    QStringList seventeen{"s.txt"};
+    for (int i = 1; i <= 17; ++i) seventeen << "--port" << QString("/dev/ttyUSB%1").arg(i);
+    QTest::newRow("17 units") << seventeen << "--port /dev/ttyUSB17: at most 16 units";
+    QTest::newRow("duration without a unit")
+        << QStringList{"s.txt", "--port", "COM1", "--duration", "90"}
+        << "--duration 90: a time such as 90s, 30m or 8h";
+    QTest::newRow("a flag with a value")
+        << QStringList{"s.txt", "--port", "COM1", "--no-identify=1"}
+        << "--no-identify takes no value";
+    QTest::newRow("report without a file")
+        << QStringList{"s.txt", "--port", "COM1", "--junit="} << "--junit: no file name";
   }
   void options() {
     QFETCH(QStringList, args);
@@ -111,15 +133,101 @@ class RunOutputTest : public QObject {
     const QByteArray tag = QTest::currentDataTag();
     if (tag == "everything" || tag == "values after =") {
       QCOMPARE(options.script, std::string("s.txt"));
-      QCOMPARE(options.port, std::string("/dev/ttyUSB0"));
+      QCOMPARE(options.ports, std::vector<std::string>{"/dev/ttyUSB0"});
       QCOMPARE(options.baud, 115200);
       QCOMPARE(options.address, std::string("1f"));
       QCOMPARE(options.repeat, std::string("3"));
       QCOMPARE(options.format, Format::JsonLines);
     }
-    if (tag == "reports") {
-      QCOMPARE(options.junit, std::string("r.xml"));
-      QCOMPARE(options.results, std::string("r.db"));
+    // A single unit without the station's options runs as it always did.
+    if (error.isEmpty()) QCOMPARE(IsStationRun(options), tag == "a station");
+    if (tag == "a station") {
+      QCOMPARE(options.ports, (std::vector<std::string>{"COM1", "COM2"}));
+      QCOMPARE(options.durationMs, std::optional<std::int64_t>(5400000));
+      QVERIFY(options.stopOnFailure && !options.identify && !options.repeatGiven);
+      QCOMPARE(options.junitPath + " " + options.resultsPath, std::string("run.xml runs.db"));
+    }
+  }
+
+  void duration_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("ms");  // -1: refused
+    QTest::newRow("seconds") << "90s" << qint64(90000);
+    QTest::newRow("minutes") << "30m" << qint64(1800000);
+    QTest::newRow("hours") << "8h" << qint64(28800000);
+    QTest::newRow("parts") << "1h30m15s" << qint64(5415000);
+    QTest::newRow("a year") << "8784h" << qint64(8784LL * 3600000);
+    QTest::newRow("over a year") << "8785h" << qint64(-1);
+    QTest::newRow("huge") << "99999999999999999999s" << qint64(-1);
+    QTest::newRow("zero") << "0s" << qint64(-1);
+    QTest::newRow("no unit") << "90" << qint64(-1);
+    QTest::newRow("no number") << "s" << qint64(-1);
+    QTest::newRow("other unit") << "2d" << qint64(-1);
+    QTest::newRow("upper case") << "2H" << qint64(-1);
+    QTest::newRow("negative") << "-5s" << qint64(-1);
+    QTest::newRow("blank") << "5 s" << qint64(-1);
+    QTest::newRow("empty") << "" << qint64(-1);
+  }
+  void duration() {
+    QFETCH(QString, text);
+    QFETCH(qint64, ms);
+    QCOMPARE(ParseDuration(text.toStdString()).value_or(-1), ms);
+  }
+
+  void scriptHash_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("hash");
+    QTest::newRow("empty") << QByteArray()
+                           << "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+    QTest::newRow("abc") << QByteArray("abc")
+                         << "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    QTest::newRow("55 bytes: one last block")
+        << QByteArray(55, 'a')
+        << "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318";
+    QTest::newRow("56 bytes: two last blocks")
+        << QByteArray("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")
+        << "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1";
+    QTest::newRow("64 bytes") << QByteArray(64, 'a')
+                              << "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb";
+  }
+  void scriptHash() {
+    QFETCH(QByteArray, text);
+    QTEST(QString::fromStdString(Sha256Hex(text.toStdString())), "hash");
+  }
+
+  // Records on standard output name their unit: every text line after the
+  // port, every JSON object with the unit, its port, serial number and the
+  // exchange's duration.
+  void unitRecords() {
+    ExchangeRow row;
+    row.unit = 2;
+    row.pass = 3;
+    row.line = 1;
+    row.durationMs = 12;
+    row.record.time = {2026, 3, 4, 5, 6, 7, 8};
+    row.record.sent = Bytes{0x04};
+    row.record.end = ExchangeEnd::Cancelled;
+    row.text = "SD: 04\n\nResult: cancelled; received: nothing\n";
+    const UnitIdentity unit{2, "COM2", "/dev/ttyS1", "KDX \"2\"", "7101ER2220"};
+    QCOMPARE(QString::fromStdString(UnitExchangeJson(row, unit)),
+             "{\"unit\":2,\"port\":\"COM2\",\"serial\":\"KDX \\\"2\\\"\",\"ms\":12,"
+             "\"time\":\"2026-03-04T05:06:07.008\",\"pass\":3,\"line\":1,\"sent\":\"04\","
+             "\"reply\":\"cancelled\",\"received\":\"\"}");
+    for (const bool named : {false, true}) {
+      std::FILE* file = std::tmpfile();
+      StreamSink sink(file, Format::Text, named);
+      sink.unitStarted(unit);
+      sink.exchange(row);
+      sink.flush();
+      std::rewind(file);
+      char buffer[256] = {};
+      const std::size_t got = std::fread(buffer, 1, sizeof buffer - 1, file);
+      std::fclose(file);
+      QCOMPARE(QByteArray(buffer, static_cast<int>(got)),
+               named ? QByteArray("COM2: SD: 04\nCOM2: \nCOM2: Result: cancelled; received: "
+                                  "nothing\n")
+                     : QByteArray::fromStdString(row.text));
+      QVERIFY(!sink.failure());
     }
   }
 

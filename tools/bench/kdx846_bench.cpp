@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,6 +14,7 @@
 #include "console_bench.h"
 #include "link_bench.h"
 #include "monitor_bench.h"
+#include "station_bench.h"
 #include "stats.h"
 #include "support/sim_process.h"
 
@@ -36,6 +38,12 @@ constexpr int kConsoleListLines = 100000;
 constexpr int kConsoleListBlock = 1000;
 constexpr int kRunnerLines = 10000;
 constexpr int kRunnerRounds = 5;
+constexpr int kStationUnits = 16;
+constexpr int kStationLines = 1000;
+constexpr int kStationRounds = 3;
+constexpr int kBurnInSeconds = 60;
+constexpr long kBurnInGrowthTargetKb = 10 * 1024;
+constexpr int kBurnInSettleSeconds = 5;
 
 int CannotRun(const std::string& why) {
   std::fprintf(stderr, "kdx846-bench: cannot run: %s\n", why.c_str());
@@ -158,19 +166,96 @@ void ReportRunner(const RunnerFigures& f) {
               Verdict(bestRatio <= kConsoleRatioTarget));
 }
 
+void RatioRow(const char* name, const std::vector<double>& ms) {
+  std::printf("   %-40s median %8.1f ms   best %8.1f ms\n", name, Median(ms), Percentile(ms, 0));
+}
+
+void RatioVerdict(const std::vector<double>& ms, const std::vector<double>& against) {
+  const double median = Median(against) > 0 ? Median(ms) / Median(against) : 0;
+  const double best = Percentile(against, 0) > 0 ? Percentile(ms, 0) / Percentile(against, 0) : 0;
+  std::printf("   ratio median %.2f   best %.2f   target: within %.1fx   median %s   best %s\n",
+              median, best, kConsoleRatioTarget, Verdict(median <= kConsoleRatioTarget),
+              Verdict(best <= kConsoleRatioTarget));
+}
+
+void ReportStation(const StationFigures& f) {
+  std::printf(
+      "8. kdx846-run driving %d units at once, %d lines of C10 each (JSON lines to /dev/null), "
+      "%zu runs each\n",
+      f.units, f.lines, f.slowStationMs.size());
+  std::printf("   (a) units that answer after 5 ms\n");
+  RatioRow("one runner, every unit", f.slowStationMs);
+  RatioRow("one runner, one unit", f.slowOneUnitMs);
+  RatioVerdict(f.slowStationMs, f.slowOneUnitMs);
+  std::printf("   (b) units that answer at once: the processor decides\n");
+  RatioRow("one runner, every unit", f.fastStationMs);
+  RatioRow("a runner per unit, all at once", f.fastProcessesMs);
+  RatioVerdict(f.fastStationMs, f.fastProcessesMs);
+  std::printf("   (c) the results database (--results), units that answer at once\n");
+  if (!f.resultsNote.empty()) {
+    std::printf("   %s\n", f.resultsNote.c_str());
+  } else {
+    RatioRow("with --results", f.resultsMs);
+    RatioRow("without", f.plainMs);
+    RatioVerdict(f.resultsMs, f.plainMs);
+  }
+  const auto mb = [](long kb) { return static_cast<double>(kb) / 1024.0; };
+  std::printf("   (d) resident memory of a %d s burn-in of %d units answering after 5 ms\n",
+              f.burnInSeconds, f.units);
+  if (f.residentKb.empty()) {
+    std::printf("   no samples\n");
+    return;
+  }
+  const std::size_t settled =
+      std::min<std::size_t>(kBurnInSettleSeconds - 1, f.residentKb.size() - 1);
+  const long start = f.residentKb[settled];
+  const long peak =
+      *std::max_element(f.residentKb.begin() + static_cast<long>(settled), f.residentKb.end());
+  std::printf("   after %zu s %.1f MB   peak %.1f MB   last %.1f MB   growth %+.1f MB\n",
+              settled + 1, mb(start), mb(peak), mb(f.residentKb.back()), mb(peak - start));
+  std::printf("   target: growth within %ld MB   %s\n", kBurnInGrowthTargetKb / 1024,
+              Verdict(peak - start <= kBurnInGrowthTargetKb));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   // The monitor view needs a window system; without a display, draw offscreen.
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
+  // "--station" runs the station figures (8) alone; "--burn-in SECONDS"
+  // sets the length of its burn-in (60 s; the reference figure is 600).
+  bool stationOnly = false;
+  int burnIn = kBurnInSeconds;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--station") {
+      stationOnly = true;
+    } else if (arg == "--burn-in" && i + 1 < argc && std::atoi(argv[i + 1]) > 0) {
+      burnIn = std::atoi(argv[++i]);
+    } else {
+      return CannotRun("usage: kdx846-bench [--station] [--burn-in SECONDS]");
+    }
+  }
 
   const std::string simPath = kdx::test::SimProcess::executable();
   if (simPath.empty()) return CannotRun("KDX846_SIM does not name the kdx846-sim executable");
   if (::access(simPath.c_str(), X_OK) != 0) return CannotRun(simPath + " is not an executable");
 
-  kdx::test::SimProcess sim;
+  const char* runner = std::getenv("KDX846_RUN");
+  if (runner == nullptr || ::access(runner, X_OK) != 0)
+    return CannotRun("KDX846_RUN does not name the kdx846-run executable");
   std::string error;
+  if (stationOnly) {
+    StationFigures station;
+    if (!MeasureStation(runner, kStationUnits, kStationLines, kStationRounds, burnIn, station,
+                        error))
+      return CannotRun(error);
+    ReportStation(station);
+    return 0;
+  }
+
+  kdx::test::SimProcess sim;
   // Latency 0: the simulated unit answers as soon as it has read the frame, so
   // what remains is the line and the programs on both ends.
   if (!sim.start({"--latency", "0"}, &error)) return CannotRun(error);
@@ -209,12 +294,16 @@ int main(int argc, char** argv) {
   ReportConsoleLists(MeasureConsoleLists(kConsoleListLines, kConsoleListBlock));
   std::fflush(stdout);
 
-  const char* runner = std::getenv("KDX846_RUN");
-  if (runner == nullptr || ::access(runner, X_OK) != 0)
-    return CannotRun("KDX846_RUN does not name the kdx846-run executable");
   RunnerFigures runs;
   if (!MeasureRunner(sim, runner, kRunnerLines, kRunnerRounds, runs, error))
     return CannotRun(error);
   ReportRunner(runs);
+  std::printf("\n");
+  std::fflush(stdout);
+
+  StationFigures station;
+  if (!MeasureStation(runner, kStationUnits, kStationLines, kStationRounds, burnIn, station, error))
+    return CannotRun(error);
+  ReportStation(station);
   return 0;
 }

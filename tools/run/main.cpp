@@ -1,7 +1,8 @@
-// kdx846-run: runs a console script against a KDX-846 without a window. The
-// same syntax, transaction and time limits as the console's "Start"; the
-// traffic and history lines (or one JSON object per exchange) on standard
-// output; messages on standard error; an exit status a CI job can use.
+// kdx846-run: runs a console script against one KDX-846 or several at once
+// without a window. The same syntax, transaction and time limits as the
+// console's "Start"; the traffic and history lines (or one JSON object per
+// exchange) on standard output; messages, and for a station run the status
+// lines and the summary, on standard error; an exit status a CI job can use.
 #include <cerrno>
 #ifndef _WIN32
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #endif
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,11 +18,12 @@
 #include "console/command_line.h"
 #include "console/console_run.h"
 #include "link/conversions.h"
-#include "link/monitor.h"
 #include "program_help.h"
+#include "report_sinks.h"
 #include "run_options.h"
-#include "run_output.h"
+#include "run_units.h"
 #include "runner_line.h"
+#include "sha256.h"
 
 namespace {
 
@@ -28,8 +31,7 @@ using namespace kdx;
 using namespace kdx::run;
 
 constexpr std::size_t kMaxScriptBytes = 1 << 20;
-// Standard output's buffer holds the whole text of any one exchange, so it
-// is written between exchanges, never between a reply and its ACK.
+// Standard output is written by the merging thread in batches of records.
 constexpr std::size_t kOutputBuffer = 1 << 16;
 
 // The signals that stop a run as "Cancel" does: Ctrl-C, a service manager's
@@ -61,8 +63,8 @@ void CatchSignals() {
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   // Restarted writes: a signal during a write to standard output is not a
-  // write error. The waits for the unit (poll) are never restarted and go
-  // on to their own deadlines.
+  // write error. Only this thread takes the signals: the units' workers
+  // block them and hear of a stop from this thread.
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   for (int stop : kStopSignals) sigaddset(&action.sa_mask, stop);
@@ -72,17 +74,6 @@ void CatchSignals() {
   // Windows resets the handler when the signal comes.
   for (int stop : kStopSignals) std::signal(stop, OnStopSignal);
 #endif
-}
-
-const char* SignalName(int signal) {
-  switch (signal) {
-    case SIGINT:
-      return "SIGINT";
-    case SIGTERM:
-      return "SIGTERM";
-    default:
-      return "SIGHUP";
-  }
 }
 
 int BadInput(const std::string& why) {
@@ -173,6 +164,29 @@ void KeepStandardStreams() {
 #endif
 }
 
+// Two names for one device ("COM1" and the path KDX846_COM1 gives) would
+// put two workers on one line.
+bool DistinctPorts(const std::vector<std::string>& ports, std::string& error) {
+  std::vector<std::string> paths;
+  for (const std::string& port : ports) {
+    std::string path = RunnerPortPath(port);
+#ifndef _WIN32
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+      path = real;
+      std::free(real);
+    }
+#endif
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      if (paths[i] == path) {
+        error = "--port " + ports[i] + " and --port " + port + " are the same port (" + path + ")";
+        return false;
+      }
+    }
+    paths.push_back(path);
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -193,82 +207,21 @@ int main(int argc, char** argv) {
     std::printf("%s %s\n", kdx::about::kProgram, kdx::about::kVersion);
     return 0;
   }
+  if (!DistinctPorts(options.ports, error)) return BadInput(error);
   std::string script;
   if (!ReadScript(options.script, script, error) || !CheckScript(options.script, script, error))
     return BadInput(error);
 
-  auto line = OpenRunnerLine(options.port, options.baud, error);
-  if (!line) {
-    std::fprintf(stderr, "kdx846-run: cannot open %s\n", error.c_str());
-    return kExitLink;
-  }
+  std::string reportError;
+  auto reports = MakeReportSinks(ReportOptionsFrom(options), reportError);
+  if (!reportError.empty()) return BadInput(reportError);
   CatchSignals();
 
-  SteadyClock clock;
-  RunMessages messages(stderr);
-  Monitor monitor;  // the console logs in its own lists
-  LinkState link;
-  link.linkOpen = true;
-  link.addressText = options.address;
-  Session session{*line, clock, messages, monitor, link};
-  RunView view(stdout, options.format, script, options.repeat);
-  ConsoleState state;
-  SystemLocalTime time;
-  Outcome outcome;
-  ConsoleContext context{session, state, view, time, nullptr, nullptr};
-
-  // Each record is written out as its exchange ends: a run that is killed
-  // loses only the exchange in progress.
-  std::string outputError;  // why standard output could not be written
-  const auto flushOutput = [&] {
-    if (!outputError.empty()) return;
-    const bool failed = std::fflush(stdout) != 0;
-    const int why = errno;
-    if (failed || std::ferror(stdout)) outputError = failed ? std::strerror(why) : "write error";
-  };
-  // Where the exchange under way stands: a cancel zeroes the passes left.
-  int pass = 1;
-  int lineNumber = 1;
-  int finished = 0;  // exchanges that sent their command
-  bool stopping = false;
-  context.processEvents = [&] {
-    flushOutput();  // what the last exchange added after its record
-    pass = state.repeatCount - state.remaining + 1;
-    lineNumber = state.currentLine + 1;
-    // A stop signal or a failed output: EOT instead of this command.
-    if ((gStopSignal || !outputError.empty()) && !stopping) {
-      stopping = true;
-      CancelRun(context);
-    }
-  };
-  context.onExchange = [&](const ExchangeRecord& record) {
-    outcome.add(record);
-    if (record.end != ExchangeEnd::Cancelled) ++finished;
-    if (outputError.empty()) {
-      const std::string text = (options.format == Format::JsonLines
-                                    ? ExchangeJson(record, lineNumber, pass)
-                                    : ExchangeText(record)) +
-                               "\n";
-      std::fwrite(text.data(), 1, text.size(), stdout);
-    }
-    flushOutput();
-  };
-  context.lostPortAdvice = "Check the cable and run the script again.";
-
-  LoadConsole(context);
-  StartRun(context);
-  flushOutput();
-  line->close();
-  if (!outputError.empty())
-    std::fprintf(stderr, "kdx846-run: cannot write standard output: %s\n", outputError.c_str());
-  if (stopping) {
-    std::fprintf(stderr, "kdx846-run: %s: EOT went out instead of pass %d, line %d, after %d %s\n",
-                 outputError.empty() ? SignalName(gStopSignal) : "stopped", pass, lineNumber,
-                 finished, finished == 1 ? "exchange" : "exchanges");
-  }
-  if (!outputError.empty()) return kExitOutput;
-  // A stop that came when nothing was left to cut short leaves the run's own
-  // status.
-  const int status = outcome.status();
-  return status == kExitCancelled && gStopSignal ? 128 + gStopSignal : status;
+  RunInfo info;
+  info.scriptPath = options.script;
+  info.scriptText = script;
+  info.scriptHash = Sha256Hex(script);
+  info.arguments.assign(argv + 1, argv + argc);
+  info.started = SystemLocalTime().now();
+  return RunUnits(options, info, reports, [] { return static_cast<int>(gStopSignal); });
 }

@@ -10,8 +10,8 @@ namespace kdx::run {
 
 ReportOptions ReportOptionsFrom(const RunOptions& options) {
   ReportOptions reports;
-  reports.junitPath = options.junit;
-  reports.resultsPath = options.results;
+  reports.junitPath = options.junitPath;
+  reports.resultsPath = options.resultsPath;
   return reports;
 }
 

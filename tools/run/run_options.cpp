@@ -24,11 +24,16 @@ bool ParseBaud(const std::string& text, int& out) {
 }
 
 bool IsValueOption(const std::string& name) {
-  for (const char* known :
-       {"--port", "--baud", "--address", "--repeat", "--format", "--junit", "--results"}) {
+  for (const char* known : {"--port", "--baud", "--address", "--repeat", "--format", "--duration",
+                            "--junit", "--results"}) {
     if (name == known) return true;
   }
   return false;
+}
+
+// Options that take no value.
+bool IsFlagOption(const std::string& name) {
+  return name == "--stop-on-failure" || name == "--no-identify";
 }
 
 // "COM" and digits (in any case) that are not COM1 to COM16: a slip, not a
@@ -46,12 +51,26 @@ bool IsWrongPortName(const std::string& text) {
 bool TakeValue(const std::string& name, const std::string& value, RunOptions& out,
                std::string& error) {
   if (name == "--port") {
+    if (value.empty()) {
+      error = "no port given (--port COMn or a device path)";
+      return false;
+    }
     if (IsWrongPortName(value)) {
       error =
           "--port " + value + ": no such port (COM1 to COM16); a file of that name is ./" + value;
       return false;
     }
-    out.port = value;
+    for (const std::string& port : out.ports) {
+      if (port == value) {
+        error = "--port " + value + ": given twice";
+        return false;
+      }
+    }
+    if (out.ports.size() == kMaxUnits) {
+      error = "--port " + value + ": at most " + std::to_string(kMaxUnits) + " units";
+      return false;
+    }
+    out.ports.push_back(value);
   } else if (name == "--baud") {
     if (!ParseBaud(value, out.baud)) {
       error = "--baud " + value + ": not a rate (1200 to 230400 bits/s)";
@@ -70,12 +89,19 @@ bool TakeValue(const std::string& name, const std::string& value, RunOptions& ou
       return false;
     }
     out.repeat = value;
-  } else if (name == "--junit" || name == "--results") {
-    if (value.empty()) {
-      error = name + " needs a file name";
+    out.repeatGiven = true;
+  } else if (name == "--duration") {
+    out.durationMs = ParseDuration(value);
+    if (!out.durationMs) {
+      error = "--duration " + value + ": a time such as 90s, 30m or 8h";
       return false;
     }
-    (name == "--junit" ? out.junit : out.results) = value;
+  } else if (name == "--junit" || name == "--results") {
+    if (value.empty()) {
+      error = name + ": no file name";
+      return false;
+    }
+    (name == "--junit" ? out.junitPath : out.resultsPath) = value;
   } else if (value == "text" || value == "jsonl") {  // --format
     out.format = value == "text" ? Format::Text : Format::JsonLines;
   } else {
@@ -115,6 +141,15 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& out, std:
       out.script = arg;
       continue;
     }
+    if (IsFlagOption(arg)) {
+      if (attached) {
+        error = arg + " takes no value";
+        return false;
+      }
+      if (arg == "--stop-on-failure") out.stopOnFailure = true;
+      if (arg == "--no-identify") out.identify = false;
+      continue;
+    }
     if (!IsValueOption(arg)) {
       error = "unknown option " + arg;
       return false;
@@ -130,11 +165,51 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& out, std:
     error = "no script given";
     return false;
   }
-  if (out.port.empty()) {
+  if (out.ports.empty()) {
     error = "no port given (--port COMn or a device path)";
     return false;
   }
   return true;
+}
+
+bool IsStationRun(const RunOptions& options) {
+  return options.ports.size() > 1 || options.durationMs || options.stopOnFailure ||
+         !options.identify || !options.junitPath.empty() || !options.resultsPath.empty();
+}
+
+std::optional<std::int64_t> ParseDuration(std::string_view text) {
+  constexpr std::int64_t kYearMs = 366LL * 24 * 3600 * 1000;
+  std::int64_t total = 0;
+  std::size_t i = 0;
+  if (text.empty()) return std::nullopt;
+  while (i < text.size()) {
+    std::int64_t number = 0;
+    const std::size_t digits = i;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+      number = number * 10 + (text[i] - '0');
+      if (number > kYearMs) return std::nullopt;
+    }
+    if (i == digits || i == text.size()) return std::nullopt;
+    std::int64_t unit = 0;
+    switch (text[i++]) {
+      case 's':
+        unit = 1000;
+        break;
+      case 'm':
+        unit = 60 * 1000;
+        break;
+      case 'h':
+        unit = 3600 * 1000;
+        break;
+      default:
+        return std::nullopt;
+    }
+    if (number > kYearMs / unit) return std::nullopt;
+    total += number * unit;
+    if (total > kYearMs) return std::nullopt;
+  }
+  if (total == 0) return std::nullopt;
+  return total;
 }
 
 }  // namespace kdx::run

@@ -20,26 +20,6 @@ std::string IsoTime(const LocalTime& t) {
          Two(t.minute) + ":" + Two(t.second) + "." + ms;
 }
 
-// A JSON string of UTF-8 text.
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (u < 0x20) {
-      const char* hex = "0123456789abcdef";
-      out += "\\u00";
-      out += hex[u >> 4];
-      out += hex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 // A JSON string of device characters: one byte, one character (Latin-1).
 std::string JsonText(std::string_view text) {
   return JsonString(Latin1ToUtf8(text));
@@ -139,6 +119,26 @@ ReplyVerdict FailureOf(const ExchangeRecord& r) {
 
 }  // namespace
 
+// A JSON string of UTF-8 text.
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      const char* hex = "0123456789abcdef";
+      out += "\\u00";
+      out += hex[u >> 4];
+      out += hex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
 void RunView::addEntry(ConsoleList list, std::string_view entry) {
   ++counts_[Index(list)];
   if (!text_) return;
@@ -146,20 +146,17 @@ void RunView::addEntry(ConsoleList list, std::string_view entry) {
   bool ascii = true;
   for (char c : entry) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
   if (ascii) {
-    std::fwrite(entry.data(), 1, entry.size(), out_);
+    out_.append(entry);
   } else {
-    const std::string line = Latin1ToUtf8(entry);
-    std::fwrite(line.data(), 1, line.size(), out_);
+    out_ += Latin1ToUtf8(entry);
   }
-  std::fputc('\n', out_);
+  out_ += '\n';
 }
 
-void RunMessages::show(std::string_view title, std::string_view text, Icon) {
+std::string MessageText(std::string_view title, std::string_view text) {
   std::string body = Latin1ToUtf8(text);
   for (std::size_t at; (at = body.find("\r\n")) != std::string::npos;) body.replace(at, 2, "\n  ");
-  std::fprintf(err_, "kdx846-run: %.*s: %s\n", static_cast<int>(title.size()), title.data(),
-               body.c_str());
-  std::fflush(err_);
+  return Latin1ToUtf8(title) + ": " + body;
 }
 
 ReplyVerdict Classify(const ExchangeRecord& r) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "console/console_transaction.h"
@@ -9,15 +8,14 @@
 
 namespace kdx::run {
 
-// The console's view without a window: in text format each list entry goes
-// to `out` as it is added; the script and the repeat count are held here.
+// The console's view without a window: in text format each list entry is
+// added to text() as a line (UTF-8, ended by a line feed) as it is added to
+// the list, for the run to hand on after the exchange.
 class RunView final : public ConsoleView {
  public:
-  RunView(std::FILE* out, Format format, std::string script, std::string repeat)
-      : out_(out),
-        text_(format == Format::Text),
-        script_(std::move(script)),
-        repeat_(std::move(repeat)) {}
+  explicit RunView(Format format) : text_(format == Format::Text) {}
+
+  std::string& text() { return out_; }
 
   void addEntry(ConsoleList list, std::string_view entry) override;
   void clearList(ConsoleList list) override { counts_[Index(list)] = 0; }
@@ -27,32 +25,25 @@ class RunView final : public ConsoleView {
   std::string scriptText() override { return script_; }
   void setScriptText(std::string_view text) override { script_ = text; }
   void highlightLine(int) override {}
-  std::string repeatText() override { return repeat_; }
+  std::string repeatText() override { return "1"; }
   void setLabel(ConsoleLabel, std::string_view) override {}
   void setButtons(const ButtonStates&) override {}
 
  private:
   static int Index(ConsoleList list) { return list == ConsoleList::History ? 0 : 1; }
-  std::FILE* out_;
   bool text_;
+  std::string out_;
   std::string script_;
-  std::string repeat_;
   std::size_t counts_[2] = {0, 0};
 };
 
-// Message boxes as lines on standard error: "kdx846-run: Caution: ...".
-class RunMessages final : public Messages {
- public:
-  explicit RunMessages(std::FILE* err) : err_(err) {}
-  void show(std::string_view title, std::string_view text, Icon icon) override;
-  bool askOkCancel(std::string_view title, std::string_view text, Icon icon) override {
-    show(title, text, icon);
-    return false;
-  }
+// A message box as the runner prints it on standard error, after its
+// "kdx846-run: " (and the unit's name): "Caution: ..." with each further
+// line of the text indented by two blanks; UTF-8, no line feed at the end.
+std::string MessageText(std::string_view title, std::string_view text);
 
- private:
-  std::FILE* err_;
-};
+// A JSON string of UTF-8 text, quotes included.
+std::string JsonString(std::string_view text);
 
 // What the runner makes of an exchange. Finer than the console's view: a
 // reply the console shows as positive is not one here when its check byte is

@@ -41,6 +41,10 @@ struct ExchangeRow {
   ExchangeRecord record;  // the console's record: time, bytes sent, reply, outcome
   ReplyVerdict verdict;   // the runner's kind and reason
   std::int64_t durationMs = 0;  // from the first byte written to the exchange's end
+  // In the text format only: the console's traffic and history lines of the
+  // exchange with its "Result:" line, each ended by a line feed, as a
+  // single-unit run prints them (UTF-8).
+  std::string text;
 };
 
 // How a unit's run ended.

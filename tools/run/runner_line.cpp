@@ -21,6 +21,11 @@
 
 namespace kdx::run {
 
+std::string RunnerPortPath(const std::string& port) {
+  const auto number = ParsePortText(port);
+  return number ? ResolvePortPath(*number) : port;
+}
+
 #ifndef _WIN32
 
 namespace {
