@@ -5,10 +5,9 @@
 #include <string_view>
 #include <utility>
 
-#include "model/cards/contact_memory.h"
-
-#include "model/cards/contactless_chip.h"
 #include "model/cards/contact_cpu_card.h"
+#include "model/cards/contact_memory.h"
+#include "model/cards/contactless_chip.h"
 
 namespace kdx::sim {
 

@@ -38,9 +38,13 @@ std::string HexBytes(ByteView bytes, std::string_view separator) {
   return out;
 }
 
-std::string BytesToText(ByteView bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string BytesToText(ByteView bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
 
-Bytes TextToBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes TextToBytes(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
 
 std::string Latin1ToUtf8(std::string_view text) {
   std::string out;

@@ -10,7 +10,9 @@ std::int64_t SteadyClock::nowMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::uint32_t SteadyClock::tickMs() { return static_cast<std::uint32_t>(nowMs()); }
+std::uint32_t SteadyClock::tickMs() {
+  return static_cast<std::uint32_t>(nowMs());
+}
 
 void SteadyClock::sleepMs(std::int64_t ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));

@@ -25,6 +25,8 @@ Bytes BuildCommand(std::uint8_t address, std::uint8_t command, std::uint8_t para
 std::optional<std::uint8_t> ParseAddress(std::string_view text);
 
 // Text length of a reply head (STX, address, length high, length low).
-inline int ReplyTextLength(ByteView head) { return head[2] * 256 + head[3]; }
+inline int ReplyTextLength(ByteView head) {
+  return head[2] * 256 + head[3];
+}
 
 }  // namespace kdx

@@ -24,7 +24,9 @@ struct OpenResult {
 
   bool ok() const { return error == OpenError::None; }
   // Compares the kind of failure only.
-  friend bool operator==(const OpenResult& result, OpenError error) { return result.error == error; }
+  friend bool operator==(const OpenResult& result, OpenError error) {
+    return result.error == error;
+  }
 };
 
 // An error the open port reported.

@@ -29,8 +29,8 @@ struct RfInputs {
   std::string purseValue;       // PurseValueText
   std::uint8_t page = 0;        // ULSecNumberCombo: 0 to 15
   CellTexts pageCells;          // ULTextLIST
-  std::string apduA;       // TypeACAPDUText
-  std::string apduB;       // TypeBCAPDUText
+  std::string apduA;            // TypeACAPDUText
+  std::string apduB;            // TypeBCAPDUText
 };
 
 // What an activation shows of the card: serial numbers (UIDs) and answers,

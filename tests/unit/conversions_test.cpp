@@ -1,6 +1,7 @@
+#include "link/conversions.h"
+
 #include <QtTest>
 
-#include "link/conversions.h"
 #include "link/monitor.h"
 
 using namespace kdx;

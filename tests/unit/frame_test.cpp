@@ -1,6 +1,6 @@
-#include <QtTest>
-
 #include "link/frame.h"
+
+#include <QtTest>
 
 using namespace kdx;
 
@@ -18,9 +18,8 @@ class FrameTest : public QObject {
     QTest::newRow("card status, address 0")
         << 0 << '1' << '0' << Bytes{}
         << Bytes{0xF2, 0x00, 0x00, 0x03, 0x43, 0x31, 0x30, 0x03, 0xB0};
-    QTest::newRow("address F")
-        << 0x0F << '1' << '0' << Bytes{}
-        << Bytes{0xF2, 0x0F, 0x00, 0x03, 0x43, 0x31, 0x30, 0x03, 0xBF};
+    QTest::newRow("address F") << 0x0F << '1' << '0' << Bytes{}
+                               << Bytes{0xF2, 0x0F, 0x00, 0x03, 0x43, 0x31, 0x30, 0x03, 0xBF};
     QTest::newRow("serial number with one data byte")
         << 0 << '\xA2' << '0' << Bytes{0x12}
         << Bytes{0xF2, 0x00, 0x00, 0x04, 0x43, 0xA2, 0x30, 0x12, 0x03, 0x36};
@@ -31,9 +30,9 @@ class FrameTest : public QObject {
     QFETCH(char, parameter);
     QFETCH(Bytes, data);
     QFETCH(Bytes, expected);
-    const Bytes frame = BuildCommand(static_cast<std::uint8_t>(address),
-                                     static_cast<std::uint8_t>(command),
-                                     static_cast<std::uint8_t>(parameter), data);
+    const Bytes frame =
+        BuildCommand(static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(command),
+                     static_cast<std::uint8_t>(parameter), data);
     QCOMPARE(HexBytes(frame), HexBytes(expected));
   }
 

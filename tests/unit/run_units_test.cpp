@@ -84,14 +84,25 @@ struct CallSink final : RecordSink {
   }
   void unitStarted(const UnitIdentity& u) override { calls << QString("%1:started").arg(u.unit); }
   void exchange(const ExchangeRow& row) override {
-    calls << QString("%1:%2 %3.%4").arg(row.unit).arg(KindName(row.verdict.kind)).arg(row.pass).arg(row.line);
+    calls << QString("%1:%2 %3.%4")
+                 .arg(row.unit)
+                 .arg(KindName(row.verdict.kind))
+                 .arg(row.pass)
+                 .arg(row.line);
     failing = failAtFirstRow;
   }
-  void passEnded(int unit, int pass) override { calls << QString("%1:pass %2").arg(unit).arg(pass); }
-  void unitEnded(const UnitEnd& end) override {
-    calls << QString("%1:ended %2 %3").arg(end.unit).arg(end.status).arg(QString::fromStdString(end.reason.value_or("")));
+  void passEnded(int unit, int pass) override {
+    calls << QString("%1:pass %2").arg(unit).arg(pass);
   }
-  void runEnded(const LocalTime&, int status) override { calls << QString("run:ended %1").arg(status); }
+  void unitEnded(const UnitEnd& end) override {
+    calls << QString("%1:ended %2 %3")
+                 .arg(end.unit)
+                 .arg(end.status)
+                 .arg(QString::fromStdString(end.reason.value_or("")));
+  }
+  void runEnded(const LocalTime&, int status) override {
+    calls << QString("run:ended %1").arg(status);
+  }
   std::optional<std::string> failure() const override {
     return failing ? std::optional<std::string>("runs.db: No space left on device") : std::nullopt;
   }
@@ -371,7 +382,8 @@ class RunUnitsTest : public QObject {
     reports.push_back(std::move(sink));
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    const int status = RunUnits(options, info, reports, [] { return 0; }, out, err);
+    const int status = RunUnits(
+        options, info, reports, [] { return 0; }, out, err);
     std::rewind(err);
     char text[4096] = {};
     const std::size_t got = std::fread(text, 1, sizeof text - 1, err);
@@ -379,7 +391,8 @@ class RunUnitsTest : public QObject {
     std::fclose(err);
     const QString messages = QString::fromUtf8(text, static_cast<int>(got));
     QCOMPARE(status, 2);
-    QVERIFY2(messages.contains("kdx846-run: runs.db: No space left on device\n"), qPrintable(messages));
+    QVERIFY2(messages.contains("kdx846-run: runs.db: No space left on device\n"),
+             qPrintable(messages));
     QCOMPARE(calls.calls.first(), "run:started 2");
     QCOMPARE(calls.calls.last(), "run:ended 2");
     // The first no-ack of either unit failed the report; its unit passes

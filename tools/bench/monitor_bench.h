@@ -28,8 +28,8 @@ struct MonitorFigures {
 // through kdx::Monitor::append with a shown MonitorView attached, then lets
 // the view do its work (layout, scroll bar, paint) by processing the pending
 // events; both are timed, as together they are what the operator waits for.
-// The append alone is timed too. The monitors take turns sample by sample, in a rotating order. Needs a
-// QApplication.
+// The append alone is timed too. The monitors take turns sample by sample, in a rotating order.
+// Needs a QApplication.
 MonitorFigures MeasureMonitorAppend(const std::vector<std::string>& pieces, int prefill,
                                     int shortPrefill, int samples);
 

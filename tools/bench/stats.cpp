@@ -14,7 +14,8 @@ double Percentile(std::vector<double> samples, double percent) {
   // Nearest rank: the smallest sample with at least `percent` % of the
   // samples at or below it.
   const double rank = std::ceil(percent / 100.0 * static_cast<double>(samples.size()));
-  const auto index = static_cast<std::size_t>(std::clamp(rank, 1.0, static_cast<double>(samples.size())));
+  const auto index =
+      static_cast<std::size_t>(std::clamp(rank, 1.0, static_cast<double>(samples.size())));
   return samples[index - 1];
 }
 
@@ -27,7 +28,8 @@ long long ProcessCpuNs() {
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
   auto ns = [](const timeval& t) {
-    return static_cast<long long>(t.tv_sec) * 1'000'000'000 + static_cast<long long>(t.tv_usec) * 1000;
+    return static_cast<long long>(t.tv_sec) * 1'000'000'000 +
+           static_cast<long long>(t.tv_usec) * 1000;
   };
   return ns(usage.ru_utime) + ns(usage.ru_stime);
 }

@@ -9,10 +9,14 @@ namespace kdx::bench {
 // Empty input yields 0.
 double Percentile(std::vector<double> samples, double percent);
 
-inline double Median(const std::vector<double>& samples) { return Percentile(samples, 50); }
+inline double Median(const std::vector<double>& samples) {
+  return Percentile(samples, 50);
+}
 
 // "PASS" or "MISS".
-inline const char* Verdict(bool pass) { return pass ? "PASS" : "MISS"; }
+inline const char* Verdict(bool pass) {
+  return pass ? "PASS" : "MISS";
+}
 
 // Monotonic time (std::chrono::steady_clock) in nanoseconds.
 long long NowNs();

@@ -40,11 +40,11 @@ struct RunOptions {
 bool IsStationRun(const RunOptions& options);
 
 // Exit statuses a CI job can act on.
-inline constexpr int kExitPositive = 0;     // every exchange got a positive reply
-inline constexpr int kExitNegative = 1;     // a reply was negative (or neither "P" nor "N")
-inline constexpr int kExitLink = 2;         // the port or the device failed
-inline constexpr int kExitBadInput = 3;     // bad arguments or a bad script
-inline constexpr int kExitOutput = 4;       // standard output could not be written
+inline constexpr int kExitPositive = 0;  // every exchange got a positive reply
+inline constexpr int kExitNegative = 1;  // a reply was negative (or neither "P" nor "N")
+inline constexpr int kExitLink = 2;      // the port or the device failed
+inline constexpr int kExitBadInput = 3;  // bad arguments or a bad script
+inline constexpr int kExitOutput = 4;    // standard output could not be written
 // Cancelled by Ctrl-C: EOT sent, run ended. A stop signal ends with 128 and
 // its number: 130 for SIGINT, 143 for SIGTERM, 129 for SIGHUP.
 inline constexpr int kExitCancelled = 130;

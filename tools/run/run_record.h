@@ -24,8 +24,8 @@ struct UnitIdentity {
 // The run as a whole, known before any unit starts.
 struct RunInfo {
   std::string scriptPath;
-  std::string scriptText;  // as read, before any line is sent
-  std::string scriptHash;  // SHA-256 of scriptText, lower-case hex
+  std::string scriptText;              // as read, before any line is sent
+  std::string scriptHash;              // SHA-256 of scriptText, lower-case hex
   std::vector<std::string> arguments;  // the command line after the program name
   LocalTime started;
   std::vector<UnitIdentity> units;  // identities are filled in as each unit is identified
@@ -35,11 +35,11 @@ struct RunInfo {
 // unit's worker when the exchange ends; the main thread hands it to every
 // sink in turn, so no sink sees two records at once.
 struct ExchangeRow {
-  int unit = 0;  // UnitIdentity::unit
-  int pass = 1;  // from 1; for a cancel, the pass of the command the EOT replaced
-  int line = 1;  // from 1, among the script's non-empty lines (as in the JSON lines)
-  ExchangeRecord record;  // the console's record: time, bytes sent, reply, outcome
-  ReplyVerdict verdict;   // the runner's kind and reason
+  int unit = 0;                 // UnitIdentity::unit
+  int pass = 1;                 // from 1; for a cancel, the pass of the command the EOT replaced
+  int line = 1;                 // from 1, among the script's non-empty lines (as in the JSON lines)
+  ExchangeRecord record;        // the console's record: time, bytes sent, reply, outcome
+  ReplyVerdict verdict;         // the runner's kind and reason
   std::int64_t durationMs = 0;  // from the first byte written to the exchange's end
   // In the text format only: the console's traffic and history lines of the
   // exchange with its "Result:" line, each ended by a line feed, as a

@@ -11,9 +11,9 @@
 #include <QVBoxLayout>
 
 #include "ui/contact/at24_tab.h"
+#include "ui/contact/cpu_card_dialog.h"
 #include "ui/contact/sle4428_tab.h"
 #include "ui/contact/sle4442_tab.h"
-#include "ui/contact/cpu_card_dialog.h"
 #include "ui/widgets/byte_grid.h"
 #include "ui/widgets/key_filter_installer.h"
 #include "ui/widgets/named.h"
