@@ -56,6 +56,23 @@ qint64 NearestRank(std::vector<qint64> values, int percent) {
   return values.at(rank - 1);
 }
 
+// The run's reports as independent readers see them: per unit, the results
+// database's exchanges by outcome (Python's sqlite3) and the JUnit suite's
+// totals (junitparser), one line each.
+constexpr const char* kReportReader = R"py(
+import sqlite3, sys
+from junitparser import JUnitXml
+db = sqlite3.connect(sys.argv[1])
+print(db.execute("PRAGMA integrity_check").fetchone()[0])
+for number, outcome, count in db.execute(
+        "SELECT u.number, e.outcome, COUNT(*) FROM exchange e JOIN unit u ON e.unit_id = u.id "
+        "GROUP BY u.number, e.outcome"):
+    print("db", number, outcome, count)
+for suite in JUnitXml.fromfile(sys.argv[2]):
+    unit = {p.name: p.value for p in suite.properties()}["unit"]
+    print("junit", unit, suite.tests, suite.failures, suite.errors, suite.skipped)
+)py";
+
 std::string ReadAll(int fd) {
   std::string text;
   char buffer[4096];
@@ -105,8 +122,11 @@ class RunnerUnitsTest : public QObject {
     const QString missing = dir_.filePath("no-such-port");
     ports << "--port" << missing;
     QProcess run;
-    run.start(Runner(),
-              QStringList{script("C10\r\nCR@0"), "--duration", "4s", "--format", "jsonl"} + ports);
+    const QString results = dir_.filePath("runs.db");
+    const QString junit = dir_.filePath("run.xml");
+    run.start(Runner(), QStringList{script("C10\r\nCR@0"), "--duration", "4s", "--format", "jsonl",
+                                    "--results", results, "--junit", junit} +
+                            ports);
     QVERIFY(run.waitForStarted());
     // Two identity reads, then 20 passes of two lines.
     const auto frames = [&] { return QString::fromStdString(sims[2].log()).count("recv frame"); };
@@ -182,6 +202,33 @@ class RunnerUnitsTest : public QObject {
     QVERIFY(err.contains("kdx846-run: " + missing + ": cannot open " + missing));
     // No status lines into a pipe.
     QVERIFY(!err.contains('\033'));
+
+    // The database and the JUnit file agree with the JSON lines, record for
+    // record: every exchange by outcome; a negative reply is a failure, no
+    // answer an error, and the unit that never opened is one error.
+    QProcess reader;
+    reader.start("/usr/bin/python3", {"-c", kReportReader, results, junit});
+    QVERIFY(reader.waitForFinished(30000));
+    QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+    QStringList expected{"ok"};
+    for (int unit = 1; unit <= 4; ++unit) {
+      int exchanges = 0;
+      for (const auto& [kind, count] : units[unit].kinds) {
+        if (count > 0) expected << QString("db %1 %2 %3").arg(unit).arg(kind).arg(count);
+        exchanges += count;
+      }
+      expected << QString("junit %1 %2 %3 %4 0")
+                      .arg(unit)
+                      .arg(exchanges)
+                      .arg(units[unit].kinds["negative"])
+                      .arg(units[unit].kinds["no-ack"]);
+    }
+    expected << "junit 5 1 0 1 0";
+    QStringList read =
+        QString::fromUtf8(reader.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    read.sort();
+    expected.sort();
+    QCOMPARE(read, expected);
   }
 
   // Ctrl-C ends every unit as it ends one (EOT instead of the next
