@@ -79,7 +79,10 @@ void FeedScenario(const std::vector<RecordSink*>& sinks,
     Feed(sinks, [&](RecordSink& s) { s.exchange(r); });
   };
   const auto passEnded = [&](int unit, int pass) {
-    Feed(sinks, [&](RecordSink& s) { s.passEnded(unit, pass); });
+    Feed(sinks, [&](RecordSink& s) {
+      s.passEnded(unit, pass);
+      s.flush();
+    });
   };
   for (const auto& unit : units) Feed(sinks, [&](RecordSink& s) { s.unitStarted(unit); });
   for (int line = 1; line <= 3; ++line) row(RowFor(1, 1, line, ReplyKind::Positive));

@@ -54,6 +54,7 @@ int Child(const std::vector<std::string>& args) {
       for (int line = 1; line <= lines; ++line)
         sink.exchange(test::RowFor(unit, pass, line, ReplyKind::Positive));
       sink.passEnded(unit, pass);
+      sink.flush();
       if (const auto failure = sink.failure()) {
         std::printf("failure: %s\n", failure->c_str());
         return kExitLink;
@@ -122,6 +123,7 @@ void MakeDatabase(const QString& path) {
     for (int line = 1; line <= kLines; ++line)
       sink.exchange(test::RowFor(unit, 1, line, ReplyKind::Positive));
     sink.passEnded(unit, 1);
+    sink.flush();
   }
   sink.runEnded({}, 0);
   QVERIFY(!sink.failure());
@@ -374,6 +376,7 @@ class RunResultsDurabilityTest : public QObject {
       for (const auto& row : rows) {
         sink->exchange(row);
         sink->passEnded(row.unit, row.pass);
+        sink->flush();  // a commit a pass: the most a run can ask of it
       }
       sink->runEnded({}, 0);
       QVERIFY(!sink->failure());

@@ -25,7 +25,7 @@ class StreamSink final : public RecordSink {
 
   void unitStarted(const UnitIdentity& identity) override { units_[identity.unit] = identity; }
   void exchange(const ExchangeRow& row) override;
-  void flush();
+  void flush() override;
   std::optional<std::string> failure() const override { return error_; }
 
  private:

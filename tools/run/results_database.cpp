@@ -165,10 +165,11 @@ bool ResultsDatabase::ensureUnit(Unit& unit) {
   return true;
 }
 
-bool ResultsDatabase::writePending(Unit& unit) {
+bool ResultsDatabase::writeRows(Unit& unit, std::vector<Pending>& rows) {
+  if (rows.empty()) return true;
   if (!ensureUnit(unit)) return false;
   sqlite3_stmt* s = insertExchange_;
-  for (const Pending& p : unit.pending) {
+  for (const Pending& p : rows) {
     sqlite3_bind_int64(s, 1, unit.id);
     sqlite3_bind_int(s, 2, p.pass);
     sqlite3_bind_int(s, 3, p.line);
@@ -182,8 +183,12 @@ bool ResultsDatabase::writePending(Unit& unit) {
     sqlite3_bind_int64(s, 11, p.durationMs);
     if (!step(s)) return false;
   }
-  unit.pending.clear();
+  rows.clear();
   return true;
+}
+
+bool ResultsDatabase::writeAll(Unit& unit) {
+  return writeRows(unit, unit.finished) && writeRows(unit, unit.pending);
 }
 
 void ResultsDatabase::runStarted(const RunInfo& info) {
@@ -224,14 +229,27 @@ void ResultsDatabase::exchange(const ExchangeRow& row) {
 
 void ResultsDatabase::passEnded(int unit, int) {
   auto at = units_.find(unit);
-  if (at == units_.end() || at->second.pending.empty()) return;
-  if (begin() && writePending(at->second)) commit();
+  if (at == units_.end()) return;
+  std::vector<Pending>& pending = at->second.pending;
+  std::vector<Pending>& finished = at->second.finished;
+  finished.insert(finished.end(), std::make_move_iterator(pending.begin()),
+                  std::make_move_iterator(pending.end()));
+  pending.clear();
+}
+
+void ResultsDatabase::flush() {
+  bool due = false;
+  for (const auto& [number, unit] : units_) due = due || !unit.finished.empty();
+  if (!due || !begin()) return;
+  for (auto& [number, unit] : units_)
+    if (!writeRows(unit, unit.finished)) return;
+  commit();
 }
 
 void ResultsDatabase::unitEnded(const UnitEnd& end) {
   Unit& unit = units_[end.unit];
   if (unit.identity.unit == 0) unit.identity.unit = end.unit;
-  if (!begin() || !writePending(unit)) return;
+  if (!begin() || !writeAll(unit)) return;
   sqlite3_bind_int(endUnit_, 1, end.status);
   sqlite3_bind_int(endUnit_, 2, end.passesFinished);
   if (end.reason)
@@ -245,7 +263,7 @@ void ResultsDatabase::unitEnded(const UnitEnd& end) {
 void ResultsDatabase::runEnded(const LocalTime& ended, int status) {
   if (!begin()) return;
   for (auto& [number, unit] : units_)
-    if (!unit.pending.empty() && !writePending(unit)) return;
+    if (!writeAll(unit)) return;
   if (!ensureRun()) return;
   const std::string time = IsoLocalTime(ended);
   BindText(endRun_, 1, time);

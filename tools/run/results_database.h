@@ -15,9 +15,11 @@ struct sqlite3_stmt;
 namespace kdx::run {
 
 // Every run appended to a SQLite database: the run, its units and each of
-// their exchanges. A unit's rows are kept until its pass ends and then
-// written in one short transaction, so a reader waits for nothing and a
-// runner that is killed leaves every finished pass. The database is in
+// their exchanges. A unit's rows are kept until its pass ends; at the next
+// flush the passes every unit ended since the last one are written in one
+// short transaction, so a reader waits for nothing, a runner that is killed
+// leaves every pass flushed, and units that finish passes quickly do not pay
+// a commit each. The database is in
 // write-ahead-log mode with synchronous=NORMAL: a commit is not synced to the
 // disk, which the log's checkpoints do; a killed process loses nothing
 // committed, a power cut may lose the last commits but never damages the
@@ -39,6 +41,7 @@ class ResultsDatabase final : public RecordSink {
   void unitStarted(const UnitIdentity& unit) override;
   void exchange(const ExchangeRow& row) override;
   void passEnded(int unit, int pass) override;
+  void flush() override;
   void unitEnded(const UnitEnd& end) override;
   void runEnded(const LocalTime& ended, int status) override;
   std::optional<std::string> failure() const override { return failure_; }
@@ -60,7 +63,8 @@ class ResultsDatabase final : public RecordSink {
   struct Unit {
     UnitIdentity identity;
     std::int64_t id = 0;  // its row, once written
-    std::vector<Pending> pending;
+    std::vector<Pending> pending;   // of the pass under way
+    std::vector<Pending> finished;  // of passes ended, for the next flush
   };
 
   ResultsDatabase(std::string path, sqlite3* db);
@@ -69,7 +73,9 @@ class ResultsDatabase final : public RecordSink {
   bool commit();
   bool ensureRun();
   bool ensureUnit(Unit& unit);
-  bool writePending(Unit& unit);
+  bool writeRows(Unit& unit, std::vector<Pending>& rows);
+  // Writes everything held of `unit`: its passes ended and the one under way.
+  bool writeAll(Unit& unit);
   bool step(sqlite3_stmt* statement);
   void fail(int error);
   void close();

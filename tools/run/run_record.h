@@ -58,7 +58,11 @@ struct UnitEnd {
 // A reader of records: text, JSON lines, JUnit, the results database, the
 // live progress line and the summary are each one. The main thread calls
 // them in this order: runStarted, then for each unit unitStarted, its rows
-// and passEnded after each whole pass, unitEnded; runEnded last. A sink that
+// and passEnded after each whole pass, unitEnded; runEnded last. Whenever it
+// has handed over every record queued so far, before it waits again, it
+// calls flush(): a sink that gathers writes makes them then, so that every
+// pass ended before a flush is kept by it (a database commits the passes of
+// every unit that ended since the last flush in one transaction). A sink that
 // cannot go on (a full disk) says why in failure(); the run then ends with
 // status 2, keeping what the sink had already committed.
 class RecordSink {
@@ -70,6 +74,7 @@ class RecordSink {
   virtual void passEnded(int /*unit*/, int /*pass*/) {}
   virtual void unitEnded(const UnitEnd&) {}
   virtual void runEnded(const LocalTime& /*ended*/, int /*status*/) {}
+  virtual void flush() {}
   virtual std::optional<std::string> failure() const { return std::nullopt; }
 };
 

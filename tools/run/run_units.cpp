@@ -169,6 +169,7 @@ int RunUnits(const RunOptions& options, RunInfo& info,
     }
     output.flush();
     if (output.failure()) cancelAll(kExitOutput);
+    for (auto& report : reports) report->flush();
     for (auto& report : reports) {
       if (reportFailed || !report->failure()) continue;
       reportFailed = true;
