@@ -62,7 +62,7 @@ class ResultsDatabase final : public RecordSink {
   };
   struct Unit {
     UnitIdentity identity;
-    std::int64_t id = 0;  // its row, once written
+    std::int64_t id = 0;            // its row, once written
     std::vector<Pending> pending;   // of the pass under way
     std::vector<Pending> finished;  // of passes ended, for the next flush
   };
