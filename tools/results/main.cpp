@@ -2,6 +2,7 @@
 // charts and unit table written to a folder (--export) without a display.
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <cstdio>
 
 #include "program_help.h"
@@ -57,5 +58,14 @@ int main(int argc, char** argv) {
   }
   window.show();
   if (!file.isEmpty()) window.openFile(file);
+  // For documentation and headless checks, as kdx846 does: save a picture
+  // of the window once it has been painted, then quit.
+  const QString screenshot = qEnvironmentVariable("KDX846_SCREENSHOT");
+  if (!screenshot.isEmpty()) {
+    QTimer::singleShot(800, &window, [&] {
+      const bool saved = window.grab().save(screenshot);
+      QApplication::exit(saved ? 0 : 1);
+    });
+  }
   return app.exec();
 }

@@ -55,7 +55,7 @@ QString FileSafe(const QString& text) {
 
 ResultsWindow::ResultsWindow(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle("KDX-846 Results");
-  resize(1100, 800);
+  resize(1200, 860);
   QMenu* file = menuBar()->addMenu("&File");
   QAction* open = file->addAction("&Open...", this, &ResultsWindow::chooseFile);
   open->setShortcut(QKeySequence::Open);
@@ -81,6 +81,7 @@ ResultsWindow::ResultsWindow(QWidget* parent) : QMainWindow(parent) {
   runList_->setSelectionMode(QAbstractItemView::SingleSelection);
   runList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   runList_->verticalHeader()->hide();
+  runList_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
   runList_->horizontalHeader()->setStretchLastSection(true);
   connect(runList_, &QTableWidget::itemSelectionChanged, this,
           [this] { selectRun(runList_->currentRow()); });
@@ -95,6 +96,7 @@ ResultsWindow::ResultsWindow(QWidget* parent) : QMainWindow(parent) {
   unitTable_->sortByColumn(kUnitNumber, Qt::AscendingOrder);
   unitTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
   unitTable_->verticalHeader()->hide();
+  unitTable_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
   unitTable_->horizontalHeader()->setStretchLastSection(true);
 
   charts_ = Named(new QTabWidget(split), "Charts");
@@ -117,9 +119,12 @@ ResultsWindow::ResultsWindow(QWidget* parent) : QMainWindow(parent) {
   historyLayout->addWidget(historyChart_);
   charts_->addTab(history, "Serial number history");
   connect(serial_, &QComboBox::currentTextChanged, this, [this] { showHistory(); });
+  connect(charts_, &QTabWidget::currentChanged, this, [this] { showCharts(); });
+  // A few runs, a station of units, and the charts in most of the room.
+  split->setSizes({110, 230, 460});
   split->setStretchFactor(0, 1);
-  split->setStretchFactor(1, 1);
-  split->setStretchFactor(2, 3);
+  split->setStretchFactor(1, 2);
+  split->setStretchFactor(2, 4);
   layout->addWidget(split);
   setCentralWidget(central);
 
@@ -225,8 +230,7 @@ void ResultsWindow::showRun() {
   unitTable_->resizeColumnsToContents();
   const RunView empty;
   const RunView& run = haveRun_ ? run_ : empty;
-  ShowExchangeTimes(timeChart_, ExchangeTimes(run));
-  ShowFailureBins(failureChart_, FailureBins(run));
+  showCharts();
   // The serial numbers of the run's units first; the history follows the
   // choice.
   QStringList serials;
@@ -247,7 +251,6 @@ void ResultsWindow::showRun() {
     serial_->addItems(serials);
     if (serials.contains(current)) serial_->setCurrentText(current);
   }
-  showHistory();
   std::int64_t exchanges = 0;
   for (const UnitView& unit : run.units) exchanges += unit.stats.exchanges;
   if (haveRun_)
@@ -256,6 +259,16 @@ void ResultsWindow::showRun() {
                                  .arg(run.units.size())
                                  .arg(exchanges)
                                  .arg(QTime::currentTime().toString("hh:mm:ss")));
+}
+
+void ResultsWindow::showCharts() {
+  // Only the chart in view is drawn again; the others when they come into
+  // view, so that following a large run costs one chart a second.
+  const RunView empty;
+  const RunView& run = haveRun_ ? run_ : empty;
+  if (charts_->currentWidget() == timeChart_) ShowExchangeTimes(timeChart_, ExchangeTimes(run));
+  if (charts_->currentWidget() == failureChart_) ShowFailureBins(failureChart_, FailureBins(run));
+  if (charts_->currentWidget() == historyChart_->parentWidget()) showHistory();
 }
 
 void ResultsWindow::showHistory() {

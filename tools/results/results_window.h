@@ -49,6 +49,7 @@ class ResultsWindow final : public QMainWindow {
   void showRuns();
   void selectRun(int row);
   void showRun();
+  void showCharts();
   void showHistory();
   void showMessage(const QString& text);
   bool readFailed(const std::string& error);
