@@ -167,7 +167,8 @@ class ResultsWindowTest : public QObject {
   }
 
   // While the runner writes, new passes show within two seconds, and a
-  // new run joins the list without taking the selection away.
+  // new run joins the list without taking the selection away from a run
+  // that is still being written.
   void followsGrowingDatabase() {
     const QString path = dir_.filePath("live.db");
     ResultsFixture db(path.toStdString());
@@ -191,6 +192,10 @@ class ResultsWindowTest : public QObject {
     db.addRun(Stamp(50));
     QTRY_COMPARE_WITH_TIMEOUT(runs->rowCount(), 2, 2000);
     QCOMPARE(runs->currentRow(), 0);
+    // Once the selected run has ended, the window moves on to the next.
+    db.exec("UPDATE run SET ended = '" + Stamp(60) + "', status = 0 WHERE id = 1");
+    QTRY_COMPARE_WITH_TIMEOUT(runs->currentRow(), 1, 3000);
+    QCOMPARE(table->model()->rowCount(), 0);
   }
 
   // Files it cannot show: the reason in the window, the view as it was;

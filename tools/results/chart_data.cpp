@@ -18,7 +18,8 @@ ExchangeTimeChart ExchangeTimes(const RunView& run, std::size_t maxPoints) {
   chart.scale = ScaleFor(run.lastElapsedMs);
   const double unit = chart.scale.msPerUnit;
   const std::int64_t span = std::max<std::int64_t>(1, run.lastElapsedMs + 1);
-  maxPoints = std::max<std::size_t>(1, maxPoints);
+  if (maxPoints == 0)
+    maxPoints = std::max<std::size_t>(200, 6000 / std::max<std::size_t>(1, run.units.size()));
   for (const UnitView& u : run.units) {
     ExchangeTimeChart::Unit series;
     series.name = UnitName(u);

@@ -28,6 +28,8 @@ struct ChartPoint {
 // more than `maxPoints` exchanges is thinned to the longest exchange (and
 // the longest failure) of each of `maxPoints` equal intervals, each kept at
 // its own time: the peaks and every interval with a failure stay visible.
+// By default the run's units share 6000 points (at least 200 each): more
+// than a chart's width in pixels would show nothing more and cost drawing.
 struct ExchangeTimeChart {
   struct Unit {
     std::string name;
@@ -40,7 +42,7 @@ struct ExchangeTimeChart {
   double maxY = 0;
   std::vector<Unit> units;
 };
-ExchangeTimeChart ExchangeTimes(const RunView& run, std::size_t maxPoints = 2000);
+ExchangeTimeChart ExchangeTimes(const RunView& run, std::size_t maxPoints = 0);
 
 // Failures per unit in `bins` equal intervals of the run's elapsed time.
 struct FailureBinChart {

@@ -333,13 +333,15 @@ bool ResultsReader::update(RunView& view, std::string& error) {
       end();
       return false;
     }
-    view.run = {view.run.id,
-                run.text(0),
-                run.maybeText(1),
-                SmallInt(run.maybeInteger(2)),
-                run.text(3),
-                run.text(4),
-                static_cast<int>(run.integer(5))};
+    const RunRow row{view.run.id,
+                     run.text(0),
+                     run.maybeText(1),
+                     SmallInt(run.maybeInteger(2)),
+                     run.text(3),
+                     run.text(4),
+                     static_cast<int>(run.integer(5))};
+    bool changed = !(row == view.run);
+    view.run = row;
     Statement units(db_,
                     "SELECT id, number, port, path, serial, status, passes_finished, end_reason "
                     "FROM unit WHERE run_id = ? ORDER BY number, id");
@@ -353,6 +355,7 @@ bool ResultsReader::update(RunView& view, std::string& error) {
       const auto known = std::find_if(view.units.begin(), view.units.end(),
                                       [&](const UnitView& v) { return v.unit.id == u.id; });
       UnitView unit;
+      changed = changed || known == view.units.end() || !(known->unit == u);
       if (known != view.units.end()) unit.stats = std::move(known->stats);
       unit.unit = std::move(u);
       read.push_back(std::move(unit));
@@ -362,6 +365,7 @@ bool ResultsReader::update(RunView& view, std::string& error) {
       end();
       return false;
     }
+    changed = changed || read.size() != view.units.size();
     view.units = std::move(read);
     const auto runStart = ParseLocalMs(view.run.started);
     Statement exchanges(db_,
@@ -386,6 +390,7 @@ bool ResultsReader::update(RunView& view, std::string& error) {
       unit->stats.add(exchanges.integer(2), exchanges.integer(3), started, exchanges.text(5),
                       exchanges.text(6), std::max<std::int64_t>(0, exchanges.integer(7)), elapsed);
     }
+    if (changed || count > 0) ++view.revision;
     const bool ok = exchanges.ok();
     if (!ok) error = reason();
     end();

@@ -27,6 +27,7 @@ struct RunRow {
   std::string scriptPath;
   std::string scriptSha256;
   int units = 0;
+  bool operator==(const RunRow&) const = default;
 };
 
 // What a unit's row says of it.
@@ -39,6 +40,7 @@ struct UnitRow {
   std::optional<int> status;  // nothing until it ends
   std::optional<std::int64_t> passesFinished;
   std::optional<std::string> endReason;
+  bool operator==(const UnitRow&) const = default;
 };
 
 // One exchange on the run's time line, for the charts.
@@ -103,6 +105,9 @@ struct RunView {
   std::vector<UnitView> units;  // by unit number
   std::int64_t lastExchangeId = 0;
   std::int64_t lastElapsedMs = 0;  // of the newest exchange
+  // Counts the reads that found something new (a row that changed, an
+  // exchange more), so that a view redraws only then.
+  std::uint64_t revision = 0;
 };
 
 // One run of one serial number, for its history.

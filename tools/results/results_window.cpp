@@ -226,6 +226,7 @@ void ResultsWindow::selectRun(int row) {
 }
 
 void ResultsWindow::showRun() {
+  shownRevision_ = run_.revision;
   model_->setRun(haveRun_ ? &run_ : nullptr);
   unitTable_->resizeColumnsToContents();
   const RunView empty;
@@ -299,7 +300,13 @@ void ResultsWindow::follow() {
     readFailed(error);
     return;
   }
-  showRun();
+  // A new run after the selected one, which has ended: follow the new one,
+  // as a supervisor watching the file expects.
+  if (runs_.size() > 1 && run_.run.ended && runs_[runs_.size() - 2].id == run_.run.id) {
+    runList_->selectRow(static_cast<int>(runs_.size()) - 1);
+    return;
+  }
+  if (run_.revision != shownRevision_) showRun();
 }
 
 bool ResultsWindow::exportTo(const QString& dir, QString& error) {

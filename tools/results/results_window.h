@@ -58,6 +58,7 @@ class ResultsWindow final : public QMainWindow {
   std::vector<RunRow> runs_;
   RunView run_;
   bool haveRun_ = false;
+  std::uint64_t shownRevision_ = 0;  // of run_, as last drawn
   QLabel* message_;
   QTableWidget* runList_;
   QTableView* unitTable_;
