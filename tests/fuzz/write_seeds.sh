@@ -214,3 +214,14 @@ seed decoders trailer-transport 00 00 00 00 00 00 FF 07 80 69 FF FF FF FF FF FF
 seed decoders trailer-inconsistent 00 00 00 00 00 00 FF 07 81 69 FF FF FF FF FF FF
 seed decoders response-6114 61 14
 seed decoders response-63c2 01 02 63 C2
+
+# results_reader: a database (00), a time stamp (01), a command line (02).
+# Texts are a length byte and the characters.
+txt() { printf '%02X %s' "${#1}" "$(asc "$1")"; }
+seed results_reader run 00 $(txt 2026-12-09T10:00:00.000) $(txt SN-1) $(txt SN-2) 00 \
+  00 01 01 $(txt 2026-12-09T10:00:00.010) $(txt positive) 00 00 0A \
+  01 01 01 $(txt 2026-12-09T10:00:00.020) $(txt negative) $(txt 04) 00 0C \
+  01 02 01 $(txt 2026-12-09T10:00:01.020) $(txt no-ack) 00 01 F4 \
+  02 01 02 $(txt 2026-12-09T10:00:02.000) $(txt cancelled) 00 00 00
+seed results_reader time 01 $(asc 2026-12-09T10:00:00.000)
+seed results_reader command 02 $(asc runs.db) 00 $(asc --export) 00 $(asc out)
