@@ -9,6 +9,7 @@
 // started (text), outcome (text), code (text) and duration (word, or a
 // text when its high bit is set); 1, a time stamp; 2, the command line's
 // arguments, a zero byte between two.
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdio>

@@ -149,14 +149,16 @@ void ResultsWindow::showMessage(const QString& text) {
 }
 
 bool ResultsWindow::openFile(const QString& path, QString* error) {
-  follow_->stop();
   std::string why;
   auto reader = ResultsReader::Open(path.toStdString(), why);
   if (!reader) {
+    // The file shown before, if any, stays and is still followed.
     showMessage(Text(why));
     if (error) *error = Text(why);
     return false;
   }
+  follow_->stop();
+  retry_ = false;
   model_->setRun(nullptr);
   reader_ = std::move(reader);
   runs_.clear();
@@ -183,6 +185,8 @@ bool ResultsWindow::openFile(const QString& path, QString* error) {
 }
 
 bool ResultsWindow::readFailed(const std::string& error) {
+  // Read again at the next tick, whether or not anything was committed.
+  retry_ = true;
   showMessage(QStringLiteral("%1: %2").arg(Text(reader_->path()), Text(error)));
   return false;
 }
@@ -282,7 +286,10 @@ void ResultsWindow::showHistory() {
 }
 
 void ResultsWindow::follow() {
-  if (!reader_ || !reader_->changed()) return;
+  if (!reader_) return;
+  const bool changed = reader_->changed();
+  if (!changed && !retry_) return;
+  retry_ = false;
   std::string error;
   std::vector<RunRow> runs;
   if (!reader_->runs(runs, error)) {

@@ -59,6 +59,7 @@ class ResultsWindow final : public QMainWindow {
   RunView run_;
   bool haveRun_ = false;
   std::uint64_t shownRevision_ = 0;  // of run_, as last drawn
+  bool retry_ = false;               // the last read failed: read again
   QLabel* message_;
   QTableWidget* runList_;
   QTableView* unitTable_;
