@@ -179,7 +179,7 @@ bool ResultsWindow::openFile(const QString& path, QString* error) {
     // The most recent run.
     if (!runs_.empty()) runList_->selectRow(static_cast<int>(runs_.size()) - 1);
   }
-  showRun();
+  if (!haveRun_) showRun();  // selecting a run showed it
   follow_->start();
   return read;
 }
@@ -235,7 +235,6 @@ void ResultsWindow::showRun() {
   unitTable_->resizeColumnsToContents();
   const RunView empty;
   const RunView& run = haveRun_ ? run_ : empty;
-  showCharts();
   // The serial numbers of the run's units first; the history follows the
   // choice.
   QStringList serials;
@@ -256,6 +255,7 @@ void ResultsWindow::showRun() {
     serial_->addItems(serials);
     if (serials.contains(current)) serial_->setCurrentText(current);
   }
+  showCharts();
   std::int64_t exchanges = 0;
   for (const UnitView& unit : run.units) exchanges += unit.stats.exchanges;
   if (haveRun_)
