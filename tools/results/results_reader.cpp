@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace kdx::results {
 
@@ -173,7 +174,12 @@ std::unique_ptr<ResultsReader> ResultsReader::Open(const std::string& path, std:
   const int rc =
       sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
-    error = path + ": cannot be opened: " + (db ? sqlite3_errmsg(db) : "out of memory");
+    // The system's reason ("No such file or directory") where there is one.
+    const int system = db ? sqlite3_system_errno(db) : 0;
+    error = path + ": cannot be opened: " +
+            (system ? std::strerror(system)
+             : db   ? sqlite3_errmsg(db)
+                    : "out of memory");
     sqlite3_close_v2(db);
     return nullptr;
   }
@@ -233,6 +239,11 @@ std::string ResultsReader::reason() {
       return "locked by another program (" + message + "); try again when it has finished";
     case SQLITE_CORRUPT:
       return "the database is damaged (" + message + ")";
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+      if (const int system = sqlite3_system_errno(db_))
+        return "cannot be read: " + std::string(std::strerror(system));
+      return "cannot be read: " + message;
     default:
       return "cannot be read: " + message;
   }
