@@ -41,6 +41,10 @@ struct ExchangeRow {
   ExchangeRecord record;        // the console's record: time, bytes sent, reply, outcome
   ReplyVerdict verdict;         // the runner's kind and reason
   std::int64_t durationMs = 0;  // from the first byte written to the exchange's end
+  // When each part crossed the line, timed from the frame's writing: the
+  // device's bytes and the host's ACK or EOT (for --record).
+  std::vector<TimedBytes> arrived;
+  std::vector<TimedBytes> hostSent;
   // In the text format only: the console's traffic and history lines of the
   // exchange with its "Result:" line, each ended by a line feed, as a
   // single-unit run prints them (UTF-8).
@@ -76,6 +80,9 @@ class RecordSink {
   virtual void runEnded(const LocalTime& /*ended*/, int /*status*/) {}
   virtual void flush() {}
   virtual std::optional<std::string> failure() const { return std::nullopt; }
+  // A sink that checks the run against a recording (--expect) says whether
+  // it found a difference; the run's status is then at least 1.
+  virtual bool differs() const { return false; }
 };
 
 }  // namespace kdx::run

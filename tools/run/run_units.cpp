@@ -194,6 +194,9 @@ int RunUnits(const RunOptions& options, RunInfo& info,
   if (output.failure()) say("kdx846-run: cannot write standard output: " + *output.failure());
   for (const std::string& cut : cuts) say(cut);
   int status = WorstStatus(statuses);
+  for (auto& report : reports) {
+    if (report->differs()) status = WorstStatus({status, kExitNegative});
+  }
   if (reportFailed) status = WorstStatus({status, kExitLink});
   if (output.failure()) status = kExitOutput;
   const LocalTime ended = SystemLocalTime().now();

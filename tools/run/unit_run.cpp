@@ -10,6 +10,7 @@
 #include "device/identity.h"
 #include "link/conversions.h"
 #include "link/frame.h"
+#include "link/session_file.h"
 #include "link/traffic.h"
 
 namespace kdx::run {
@@ -117,18 +118,23 @@ class UnitRun::UnitMessages final : public Messages {
 };
 
 // Times each exchange on the line: from just before its first byte is
-// written to the end of its traffic row.
+// written to the end of its traffic row, and each part that crossed it.
 class UnitRun::ExchangeTimer final : public TrafficObserver {
  public:
   explicit ExchangeTimer(Clock& clock) : clock_(clock) {}
-  void sent(TrafficSource, ByteView, std::string_view) override { start_ = end_ = clock_.nowMs(); }
-  void ack(std::uint8_t) override {}
-  void head(ByteView) override {}
-  void rest(ByteView) override {}
-  void control(std::uint8_t) override {}
-  void late(ByteView) override {}
+  void sent(TrafficSource, ByteView, std::string_view) override {
+    start_ = end_ = clock_.nowMs();
+    times.start(start_);
+  }
+  void ack(std::uint8_t byte) override { times.device(clock_.nowMs(), ByteView(&byte, 1)); }
+  void head(ByteView bytes) override { times.device(clock_.nowMs(), bytes); }
+  void rest(ByteView bytes) override { times.device(clock_.nowMs(), bytes); }
+  void control(std::uint8_t byte) override { times.host(clock_.nowMs(), byte); }
+  void late(ByteView bytes) override { times.device(clock_.nowMs(), bytes); }
   void ended(TrafficEnd) override { end_ = clock_.nowMs(); }
   std::int64_t lastMs() const { return end_ - start_; }
+
+  ArrivalTimes times{kMaxSessionBytes};
 
  private:
   Clock& clock_;
@@ -209,6 +215,9 @@ void UnitRun::onExchange(const ExchangeRecord& record) {
   row.record = record;
   row.verdict = Classify(record);
   row.durationMs = timer_->lastMs();
+  row.arrived = std::move(timer_->times.arrived);
+  row.hostSent = std::move(timer_->times.sent);
+  timer_->times.start(0);
   outcome_.add(row.verdict.kind);
   if (record.end != ExchangeEnd::Cancelled) ++exchanges_;
   std::string& text = view_.text();
