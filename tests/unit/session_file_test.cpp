@@ -20,9 +20,8 @@ const std::string kHeader =
     R"({"format":"kdx846-session","version":1,"tool":"kdx846-run 1.0","port":"COM1",)"
     R"("baud":9600,"address":"0","serial":"","configuration":"","started":"2026-03-04T05:06:07.008"})";
 
-// One exchange line with `field` (a JSON member, or empty) put in front of the
-// others; a later member of the same name is then a duplicate, so the
-// fields given here replace the defaults instead.
+// One exchange line: a sound one, with `fields` replacing its members (an
+// empty value leaves the member out).
 std::string ExchangeLine(const std::map<std::string, std::string>& fields) {
   std::map<std::string, std::string> all{
       {"n", "1"},
@@ -107,18 +106,11 @@ class SessionFileTest : public QObject {
     QTest::newRow("empty") << "" << 1 << "no header line";
     QTest::newRow("truncated last line")
         << header + exchange({}).chopped(20) << 2 << "truncated: the last line has no line feed";
-    QTest::newRow("cut inside an object") << header + exchange({}).left(60) + "\n"
-                                          << 2 << "the line ends early";
     QTest::newRow("invalid JSON") << header + "{\"n\":1,,}\n" << 2 << "invalid JSON";
-    QTest::newRow("not an object") << header + "[1,2]\n" << 2 << "not a JSON object";
-    QTest::newRow("another format")
-        << QString("{\"format\":\"csv\",\"version\":1}\n") << 1 << "not a session file";
     QTest::newRow("wrong version") << QString(header).replace("\"version\":1", "\"version\":2") << 1
                                    << "version 2 is not supported";
     QTest::newRow("hex that is not hex")
         << header + exchange({{"sent", R"("F2 0G 00")"}}) << 2 << "\"sent\" is not hex";
-    QTest::newRow("odd hex digits")
-        << header + exchange({{"sent", R"("F2 0")"}}) << 2 << "\"sent\" is not hex";
     QTest::newRow("a trailing blank in hex")
         << header + exchange({{"sent", R"("F2 ")"}}) << 2 << "\"sent\" is not hex";
     QTest::newRow("negative offset")
@@ -130,9 +122,6 @@ class SessionFileTest : public QObject {
     QTest::newRow("offsets out of order")
         << header + exchange({{"received", R"([{"ms":9,"bytes":"06"},{"ms":3,"bytes":"F2"}])"}})
         << 2 << "earlier than the part before it";
-    QTest::newRow("no bytes in a part")
-        << header + exchange({{"received", R"([{"ms":9,"bytes":""}])"}, {"host", "[]"}}) << 2
-        << "\"received[0].bytes\" is empty";
     QTest::newRow("host byte after parts that never came")
         << header + exchange({{"host", R"([{"ms":10,"bytes":"06","after":7}])"}}) << 2
         << "outside 0 to 2";
@@ -140,12 +129,8 @@ class SessionFileTest : public QObject {
         << header + exchange({{"outcome", R"("fine")"}}) << 2 << "\"outcome\" \"fine\" is not one";
     QTest::newRow("missing field")
         << header + exchange({{"sent", ""}}) << 2 << "\"sent\" is missing";
-    QTest::newRow("a member twice") << header + "{\"n\":1,\"n\":2}\n" << 2 << "\"n\" twice";
-    QTest::newRow("fraction") << header + exchange({{"ms", "1.5"}}) << 2 << "not whole";
     QTest::newRow("deep nesting") << header + QString(40, '[') + QString(40, ']') + "\n"
                                   << 2 << "nested too deeply";
-    QTest::newRow("empty line in the middle")
-        << header + "\n" + exchange({}) << 2 << "an empty line";
     QTest::newRow("third line broken")
         << header + exchange({}) + exchange({{"n", "0"}}) << 3 << "\"n\" is 0";
   }
@@ -277,14 +262,6 @@ class SessionFileTest : public QObject {
     QCOMPARE(Fields(CompareExchanges(a, b, {ignoreData, ignoreStatus})), differences);
   }
 
-  // The runner's finer kinds are compared where both sides have one.
-  void comparisonByKind() {
-    const auto a = Recorded("P10220", "positive");
-    const auto b = Recorded("P10220", "bad-check");
-    QCOMPARE(Fields(CompareExchanges(a, b, {})), QStringList{"reply: positive -> bad-check"});
-    QCOMPARE(Fields(CompareExchanges(a, Recorded("P10220"), {})), QStringList{});
-  }
-
   // Recorded bytes at their offsets from the frame; bytes recorded after the
   // host's EOT wait for it; the next recording of the same frame, then the
   // last again; without timing all at once.
@@ -326,22 +303,12 @@ class SessionFileTest : public QObject {
              QStringList{"100: 06 " + QString::fromStdString(HexBytes(ReplyFrame("P10120")))});
   }
 
-  // A frame never recorded: silence by default, the device model's answer as
-  // the fallback; a recorded frame after it drops what the model had left.
+  // A frame never recorded gets the device model's answer as the fallback;
+  // a recorded frame after it drops what the model had left.
   void replayUnrecorded() {
     const Bytes recorded = BuildCommand(0, '1', '0');
     const Bytes other = BuildCommand(0, '1', '1');
     std::vector<SessionExchange> file{Replayed(1, recorded, {{5, {kAck}}}, {})};
-    sim::ReplayUnit silent(file, true, nullptr);
-    QStringList trace;
-    silent.onTrace = [&](std::string_view line) {
-      trace << QString::fromUtf8(line.data(), line.size());
-    };
-    silent.receive(other, 0);
-    QVERIFY(!silent.nextOutputAt());
-    QCOMPARE(silent.unrecorded(), 1);
-    QVERIFY(trace.at(0).endsWith("was never recorded: no answer"));
-
     sim::DeviceModel model;
     sim::ReplayUnit fallback(file, true, &model);
     fallback.receive(other, 0);

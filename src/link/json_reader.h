@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace kdx {
+
+// A JSON value as the strict reader gives it. Numbers are whole (the files
+// this reads hold no fractions); `members` keep their order.
+struct Json {
+  enum class Type { Null, Bool, Number, String, Array, Object };
+  Type type = Type::Null;
+  bool flag = false;
+  std::int64_t number = 0;
+  std::string text;
+  std::vector<Json> items;
+  std::vector<std::pair<std::string, Json>> members;
+
+  // The member named `key`, if the object has one.
+  const Json* find(std::string_view key) const;
+};
+
+// Reads the one JSON value `text` holds: objects, arrays, strings (escapes
+// and surrogate pairs as UTF-8), whole numbers of up to 15 digits, true,
+// false and null, nested at most 8 deep; a member name given twice, text
+// after the value and anything else are refused. Nothing, with the reason
+// and column in `error`, for text that is not such a value.
+std::optional<Json> ParseJson(std::string_view text, std::string& error);
+
+}  // namespace kdx
