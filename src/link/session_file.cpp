@@ -363,54 +363,70 @@ std::string_view SessionSourceName(TrafficSource source) {
   return "operation";
 }
 
-SessionExchange SessionExchangeOf(const TrafficRow& row) {
+namespace {
+
+// The reply frame among everything the device sent: after the ACK and the
+// head, as long as the head says.
+Bytes ReplyIn(const Bytes& all) {
+  const std::size_t start = !all.empty() && all[0] != kStx ? 1 : 0;
+  if (all.size() < start + 4) return {};
+  const ByteView head = ByteView(all).subspan(start, 4);
+  const std::size_t length = static_cast<std::size_t>(ReplyTextLength(head)) + 2;
+  const ByteView rest = ByteView(all).subspan(start + 4);
+  return Bytes(rest.begin(),
+               rest.begin() + static_cast<std::ptrdiff_t>(std::min(length, rest.size())));
+}
+
+}  // namespace
+
+SessionExchange SessionExchangeOfParts(ByteView frame, std::vector<TimedBytes> arrived,
+                                       std::vector<TimedBytes> host, TrafficEnd end) {
   SessionExchange x;
+  x.sent.assign(frame.begin(), frame.end());
+  x.received = std::move(arrived);
+  x.host = std::move(host);
+  switch (end) {
+    case TrafficEnd::Reply:
+      x.reply = ReplyIn(x.receivedBytes());
+      x.outcome = x.reply.empty()     ? "other"
+                  : x.reply[0] == 'P' ? "positive"
+                  : x.reply[0] == 'N' ? "negative"
+                                      : "other";
+      break;
+    case TrafficEnd::NoAck:
+    case TrafficEnd::NoHead:
+    case TrafficEnd::NoReply:
+      x.outcome = "no-answer";
+      break;
+    case TrafficEnd::Cancelled:
+      x.outcome = "cancelled";
+      break;
+    default:
+      x.outcome = "link-failure";
+      break;
+  }
+  if (x.outcome == "negative" && x.reply.size() >= 5)
+    x.code = BytesToText(ByteView(x.reply).subspan(3, 2));
+  return x;
+}
+
+SessionExchange SessionExchangeOf(const TrafficRow& row) {
+  // The frame alone: the host's ACK or EOT after it is in `host`.
+  ByteView frame = row.sent;
+  if (!row.hostSent.empty() && frame.size() > row.hostSent.size())
+    frame = frame.first(frame.size() - row.hostSent.size());
+  SessionExchange x = SessionExchangeOfParts(frame, row.arrived, row.hostSent, row.end);
   x.number = row.number;
   x.source = SessionSourceName(row.source);
   x.where = row.where;
   std::string time = DateTimeText(row.time);
   if (time.size() > 10) time[10] = 'T';
   x.time = time;
-  // The frame alone: the host's ACK or EOT after it is in `host`.
-  x.sent = row.sent;
-  if (!row.hostSent.empty() && x.sent.size() > row.hostSent.size())
-    x.sent.resize(x.sent.size() - row.hostSent.size());
-  x.received = row.arrived;
-  x.host = row.hostSent;
   x.detail = row.detail;
   x.ms = row.durationMs;
-  switch (row.reply) {
-    case TrafficReply::Positive:
-      x.outcome = "positive";
-      break;
-    case TrafficReply::Negative:
-      x.outcome = "negative";
-      break;
-    case TrafficReply::Other:
-      x.outcome = "other";
-      break;
-    case TrafficReply::NoReply:
-      x.outcome = row.end == TrafficEnd::Cancelled ? "cancelled" : "no-answer";
-      break;
-    case TrafficReply::Failure:
-      x.outcome = row.end == TrafficEnd::NoAck || row.end == TrafficEnd::NoHead ? "no-answer"
-                                                                                : "link-failure";
-      break;
-  }
-  if (row.end == TrafficEnd::Reply) {
-    // The reply frame: after the ACK and the head, as long as the head says.
-    const Bytes all = row.received;
-    const std::size_t start = !all.empty() && all[0] != kStx ? 1 : 0;
-    if (all.size() >= start + 4) {
-      const ByteView head = ByteView(all).subspan(start, 4);
-      const std::size_t length = static_cast<std::size_t>(ReplyTextLength(head)) + 2;
-      const ByteView rest = ByteView(all).subspan(start + 4);
-      x.reply.assign(rest.begin(),
-                     rest.begin() + static_cast<std::ptrdiff_t>(std::min(length, rest.size())));
-    }
-    if (x.outcome == "negative" && x.reply.size() >= 5)
-      x.code = BytesToText(ByteView(x.reply).subspan(3, 2));
-  }
+  // The row's reply column judged the reply from every byte kept, which the
+  // parts may hold fewer of.
+  if (row.reply == TrafficReply::Other && x.outcome != "other") x.outcome = "other";
   return x;
 }
 

@@ -95,6 +95,11 @@ std::optional<SessionFile> ReadSessionFile(const std::string& path, SessionFileE
 std::string SessionFileText(SessionHeader header, const std::deque<TrafficRow>& rows,
                             std::uint64_t from);
 
+// An exchange as a traffic observer heard it (the frame, the timed parts,
+// how it ended) as a session exchange: the outcome, the reply and a negative
+// reply's code.
+SessionExchange SessionExchangeOfParts(ByteView frame, std::vector<TimedBytes> arrived,
+                                       std::vector<TimedBytes> host, TrafficEnd end);
 // A traffic window row as a session exchange.
 SessionExchange SessionExchangeOf(const TrafficRow& row);
 std::string_view SessionSourceName(TrafficSource source);

@@ -226,8 +226,11 @@ class SessionReplayTest : public QObject {
       QFile file(dir_.filePath(name));
       QVERIFY2(file.open(QIODevice::ReadOnly), name);
       const QList<QByteArray> lines = file.readAll().split('\n');
-      QCOMPARE(lines.size(), 19);
+      // The header, the serial number and configuration reads, the script.
+      QCOMPARE(lines.size(), 21);
       QVERIFY(lines.at(0).contains(QByteArray("\"serial\":\"") + serial + "\""));
+      QVERIFY(lines.at(1).contains("\"source\":\"identify\""));
+      QVERIFY(lines.at(1).contains(QByteArray(serial).toHex(' ').toUpper()));
     }
   }
 };

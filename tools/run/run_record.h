@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/console_transaction.h"
+#include "link/session_file.h"
 #include "run_output.h"
 
 namespace kdx::run {
@@ -19,6 +20,8 @@ struct UnitIdentity {
   std::string path;           // the device path it was opened as
   std::string serial;         // the answer to A2h "0"
   std::string configuration;  // the answer to A3h "0", as the device code reads it
+  // The identity reads' exchanges, for a session file (--record).
+  std::vector<SessionExchange> reads{};
 };
 
 // The run as a whole, known before any unit starts.

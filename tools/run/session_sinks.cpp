@@ -139,7 +139,12 @@ void SessionRecorder::unitStarted(const UnitIdentity& identity) {
   header.serial = identity.serial;
   header.configuration = identity.configuration;
   header.started = started_;
-  write(files_[static_cast<std::size_t>(identity.unit - 1)], SessionHeaderLine(header));
+  File& file = files_[static_cast<std::size_t>(identity.unit - 1)];
+  write(file, SessionHeaderLine(header));
+  for (SessionExchange read : identity.reads) {
+    read.number = file.next++;
+    write(file, SessionExchangeLine(read));
+  }
 }
 
 void SessionRecorder::exchange(const ExchangeRow& row) {

@@ -122,22 +122,39 @@ class UnitRun::UnitMessages final : public Messages {
 class UnitRun::ExchangeTimer final : public TrafficObserver {
  public:
   explicit ExchangeTimer(Clock& clock) : clock_(clock) {}
-  void sent(TrafficSource, ByteView, std::string_view) override {
+  void sent(TrafficSource, ByteView frame, std::string_view) override {
     start_ = end_ = clock_.nowMs();
     times.start(start_);
+    if (!onEnded) return;
+    frame_.assign(frame.begin(), frame.end());
+    sentAt_ = wall ? IsoLocalTime(wall->now()) : std::string();
   }
   void ack(std::uint8_t byte) override { times.device(clock_.nowMs(), ByteView(&byte, 1)); }
   void head(ByteView bytes) override { times.device(clock_.nowMs(), bytes); }
   void rest(ByteView bytes) override { times.device(clock_.nowMs(), bytes); }
   void control(std::uint8_t byte) override { times.host(clock_.nowMs(), byte); }
   void late(ByteView bytes) override { times.device(clock_.nowMs(), bytes); }
-  void ended(TrafficEnd) override { end_ = clock_.nowMs(); }
+  void ended(TrafficEnd end) override {
+    end_ = clock_.nowMs();
+    if (!onEnded) return;
+    SessionExchange x =
+        SessionExchangeOfParts(frame_, std::move(times.arrived), std::move(times.sent), end);
+    x.ms = lastMs();
+    x.time = sentAt_;
+    onEnded(std::move(x));
+  }
   std::int64_t lastMs() const { return end_ - start_; }
 
   ArrivalTimes times{kMaxSessionBytes};
+  // Hears each exchange as a session exchange when it ends (the identity
+  // reads, which are not script lines).
+  std::function<void(SessionExchange&&)> onEnded;
+  LocalTimeSource* wall = nullptr;  // for their time stamps
 
  private:
   Clock& clock_;
+  Bytes frame_;
+  std::string sentAt_;
   std::int64_t start_ = 0;
   std::int64_t end_ = 0;
 };
@@ -168,6 +185,12 @@ void UnitRun::identify() {
   DeviceRecords records;
   IdentityView view;
   DeviceContext device{session_, records, view};
+  session_.traffic = timer_.get();
+  timer_->wall = &context_.time;
+  timer_->onEnded = [this](SessionExchange&& x) {
+    x.source = "identify";
+    report_.identityRead(std::move(x));
+  };
   messages_->keep();
   const CommandOutcome serial = RunDeviceOperation(device, *FindDeviceOperation("TypeReadsn"));
   std::vector<std::string> serialBoxes = messages_->release();
@@ -195,6 +218,7 @@ void UnitRun::identify() {
                       (boxes.empty() ? std::string(OutcomeText(read)) : boxes.front()));
     }
   }
+  timer_->onEnded = nullptr;
   report_.identified(serialText, configuration);
 }
 
