@@ -96,7 +96,8 @@ class JsonReader {
       if (!take(':')) return fail("\":\" is missing");
       Json value;
       if (!parse(value, depth + 1)) return false;
-      out.members.emplace_back(std::move(key), std::move(value));
+      out.names.push_back(std::move(key));
+      out.values.push_back(std::move(value));
     } while (take(','));
     return take('}') || fail("\"}\" is missing");
   }
@@ -221,8 +222,8 @@ class JsonReader {
 }  // namespace
 
 const Json* Json::find(std::string_view key) const {
-  for (const auto& [name, value] : members) {
-    if (name == key) return &value;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == key) return &values[i];
   }
   return nullptr;
 }

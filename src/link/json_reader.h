@@ -10,7 +10,9 @@
 namespace kdx {
 
 // A JSON value as the strict reader gives it. Numbers are whole (the files
-// this reads hold no fractions); `members` keep their order.
+// this reads hold no fractions); an object's members keep their order, the
+// names and the values side by side (a pair holding a Json could not be
+// declared inside Json).
 struct Json {
   enum class Type { Null, Bool, Number, String, Array, Object };
   Type type = Type::Null;
@@ -18,7 +20,8 @@ struct Json {
   std::int64_t number = 0;
   std::string text;
   std::vector<Json> items;
-  std::vector<std::pair<std::string, Json>> members;
+  std::vector<std::string> names;
+  std::vector<Json> values;
 
   // The member named `key`, if the object has one.
   const Json* find(std::string_view key) const;
