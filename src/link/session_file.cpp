@@ -1,7 +1,9 @@
 #include "link/session_file.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <system_error>
 
 #include "link/frame.h"
@@ -306,12 +308,20 @@ std::optional<SessionFile> ParseSessionFile(std::string_view text, SessionFileEr
 
 std::optional<SessionFile> ReadSessionFile(const std::string& path, SessionFileError& error) {
   error = {};
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec) {
-    error.reason = "cannot read it: " + ec.message();
+  const auto systemReason = [](int number) {
+    return "cannot read it: " + std::error_code(number, std::generic_category()).message();
+  };
+  // Only a regular file: a pipe or a device could keep the reader waiting.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    error.reason = systemReason(errno);
     return std::nullopt;
   }
+  if ((info.st_mode & S_IFMT) != S_IFREG) {
+    error.reason = "not a regular file";
+    return std::nullopt;
+  }
+  const auto size = static_cast<std::uintmax_t>(info.st_size);
   if (size > kMaxSessionFileBytes) {
     error.reason = "larger than " + std::to_string(kMaxSessionFileBytes) + " bytes (" +
                    std::to_string(size) + ")";
@@ -319,19 +329,18 @@ std::optional<SessionFile> ReadSessionFile(const std::string& path, SessionFileE
   }
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) {
-    error.reason = "cannot read it: " + std::error_code(errno, std::generic_category()).message();
+    error.reason = systemReason(errno);
     return std::nullopt;
   }
   // One byte past the limit tells a file that grew meanwhile.
   std::string text(static_cast<std::size_t>(size) + 1, '\0');
-  const std::size_t got = std::fread(text.data(), 1, text.size(), file);
+  text.resize(std::fread(text.data(), 1, text.size(), file));
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (failed) {
     error.reason = "cannot read it";
     return std::nullopt;
   }
-  text.resize(got);
   return ParseSessionFile(text, error);
 }
 

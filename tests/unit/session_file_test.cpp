@@ -145,7 +145,7 @@ class SessionFileTest : public QObject {
   }
 
   // A file over the size limit (a sparse 100 MB file) is refused before it
-  // is read; a file that is not there says so.
+  // is read; a file that is not there, or not a file, says so.
   void fileRefusals() {
     QTemporaryDir dir;
     const QString path = dir.filePath("big.jsonl");
@@ -160,6 +160,8 @@ class SessionFileTest : public QObject {
              error.reason.c_str());
     QVERIFY(!ReadSessionFile(dir.filePath("none.jsonl").toStdString(), error));
     QVERIFY(error.reason.find("cannot read it") != std::string::npos);
+    QVERIFY(!ReadSessionFile(dir.path().toStdString(), error));
+    QCOMPARE(error.reason, std::string("not a regular file"));
   }
 
   // An exchange as the traffic recorder hears it on virtual time becomes a
