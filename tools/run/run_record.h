@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,6 +87,9 @@ class RecordSink {
   // A sink that checks the run against a recording (--expect) says whether
   // it found a difference; the run's status is then at least 1.
   virtual bool differs() const { return false; }
+  // Where a sink that reports on standard error prints its lines (above the
+  // status lines while they are shown); the run sets it before it starts.
+  virtual void printWith(std::function<void(const std::string&)>) {}
 };
 
 }  // namespace kdx::run

@@ -169,8 +169,9 @@ void ExpectSink::say(int unit, const std::string& text) {
   ++differences_;
   std::string line = "kdx846-run: ";
   if (nameUnits_) line += ports_[unit] + ": ";
-  line += text + "\n";
-  std::fputs(line.c_str(), err_);
+  line += text;
+  if (print_) return print_(line);
+  std::fputs((line + "\n").c_str(), err_);
   std::fflush(err_);
 }
 

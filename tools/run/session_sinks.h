@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -71,6 +72,9 @@ class ExpectSink final : public RecordSink {
   void exchange(const ExchangeRow& row) override;
   void unitEnded(const UnitEnd& end) override;
   bool differs() const override { return differences_ > 0; }
+  void printWith(std::function<void(const std::string&)> print) override {
+    print_ = std::move(print);
+  }
   int differences() const { return differences_; }
 
  private:
@@ -80,6 +84,7 @@ class ExpectSink final : public RecordSink {
   std::map<std::pair<int, int>, std::size_t> byLine_;  // (pass, line) -> exchange
   CompareRules rules_;
   std::FILE* err_;
+  std::function<void(const std::string&)> print_;
   bool nameUnits_;
   std::map<int, std::string> ports_;
   std::map<int, std::set<std::pair<int, int>>> seen_;
