@@ -5,11 +5,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/control.h"
 #include "model/device_model.h"
+#include "model/replay_unit.h"
 #include "program_help.h"
 #include "tool/options.h"
 #include "tool/pty_server.h"
@@ -64,7 +66,24 @@ int main(int argc, char** argv) {
     }
   }
 
+  std::optional<ReplayUnit> replay;
+  if (!options->replayPath.empty()) {
+    kdx::SessionFileError why;
+    auto session = kdx::ReadSessionFile(options->replayPath, why);
+    if (!session) {
+      std::fprintf(stderr, "kdx846-sim: --replay %s: %s\n", options->replayPath.c_str(),
+                   why.text().c_str());
+      return 2;
+    }
+    std::fprintf(stderr, "kdx846-sim: replaying %zu exchanges of %s (%s, started %s)\n",
+                 session->exchanges.size(), options->replayPath.c_str(),
+                 session->header.tool.c_str(), session->header.started.c_str());
+    replay.emplace(std::move(session->exchanges), options->replayTiming,
+                   options->replayFallback ? &model : nullptr);
+  }
+
   PtyServer server(model, options->baud);
+  if (replay) server.setReplay(&*replay);
   if (!server.start(options->linkPath, error)) {
     std::fprintf(stderr, "kdx846-sim: %s\n", error.c_str());
     return 1;

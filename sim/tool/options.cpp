@@ -64,12 +64,34 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& args
         return std::nullopt;
       }
       options.baud = *b;
+    } else if (name == "replay") {
+      if (value.empty()) {
+        error = "--replay expects a session file";
+        return std::nullopt;
+      }
+      options.replayPath = value;
+    } else if (name == "replay-timing") {
+      if (value != "on" && value != "off") {
+        error = "--replay-timing expects on or off";
+        return std::nullopt;
+      }
+      options.replayTiming = value == "on";
+    } else if (name == "replay-fallback") {
+      if (value != "model" && value != "silence") {
+        error = "--replay-fallback expects model or silence";
+        return std::nullopt;
+      }
+      options.replayFallback = value == "model";
     } else if (IsControlOption(name)) {
       options.controls.push_back(name + " " + value);
     } else {
       error = "unknown option '" + arg + "'";
       return std::nullopt;
     }
+  }
+  if (options.replayPath.empty() && (!options.replayTiming || options.replayFallback)) {
+    error = "--replay-timing and --replay-fallback go with --replay FILE";
+    return std::nullopt;
   }
   if (options.linkPath.empty()) {
     error = "--link PATH is required";

@@ -14,6 +14,10 @@ struct ToolOptions {
   // Initial state as control lines ("stacker 5", "fault silent", ...), applied
   // in order before serving.
   std::vector<std::string> controls;
+  // --replay FILE: play this recorded session instead of the model.
+  std::string replayPath;
+  bool replayTiming = true;     // --replay-timing on|off
+  bool replayFallback = false;  // --replay-fallback model: the model answers unrecorded frames
   bool help = false;
   bool version = false;
 };

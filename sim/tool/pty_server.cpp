@@ -83,6 +83,8 @@ bool PtyServer::start(const std::string& linkPath, std::string& error) {
 
   startMs_ = clock_.nowMs();
   model_.onTrace = [this](std::string_view line) { log("recv " + std::string(line)); };
+  if (replay_)
+    replay_->onTrace = [this](std::string_view line) { log("replay " + std::string(line)); };
   log(std::string("serving on ") + name + " as " + linkPath);
   return true;
 }
@@ -110,7 +112,11 @@ void PtyServer::readHost() {
     log("ignored at a rate other than " + std::to_string(*baud_) + ": " + HexBytes(bytes));
     return;
   }
-  model_.receive(bytes, clock_.nowMs());
+  if (replay_) {
+    replay_->receive(bytes, clock_.nowMs());
+  } else {
+    model_.receive(bytes, clock_.nowMs());
+  }
 }
 
 void PtyServer::readControls() {
@@ -136,7 +142,8 @@ void PtyServer::readControls() {
 }
 
 void PtyServer::writeDue() {
-  const Bytes out = model_.takeOutput(clock_.nowMs());
+  const Bytes out =
+      replay_ ? replay_->takeOutput(clock_.nowMs()) : model_.takeOutput(clock_.nowMs());
   if (out.empty()) return;
   log("send " + HexBytes(out));
   std::size_t done = 0;
@@ -154,7 +161,7 @@ void PtyServer::writeDue() {
 int PtyServer::run() {
   for (;;) {
     int timeout = -1;
-    if (const auto next = model_.nextOutputAt()) {
+    if (const auto next = replay_ ? replay_->nextOutputAt() : model_.nextOutputAt()) {
       timeout = static_cast<int>(std::max<std::int64_t>(0, *next - clock_.nowMs()));
     }
     if (flood_.active() && (timeout < 0 || timeout > LineFlood::kStepMs))

@@ -6,6 +6,7 @@
 
 #include "link/clock.h"
 #include "model/device_model.h"
+#include "model/replay_unit.h"
 #include "tool/line_flood.h"
 
 namespace kdx::sim {
@@ -23,6 +24,10 @@ class PtyServer {
   PtyServer(const PtyServer&) = delete;
   PtyServer& operator=(const PtyServer&) = delete;
 
+  // Plays a recorded unit instead of the model (which may still answer
+  // what was never recorded, and takes the control lines).
+  void setReplay(ReplayUnit* replay) { replay_ = replay; }
+
   // Opens the terminal and makes `linkPath` point at it. A stale link at that
   // path is replaced; anything else there is an error.
   bool start(const std::string& linkPath, std::string& error);
@@ -37,6 +42,7 @@ class PtyServer {
   void log(const std::string& what);
 
   DeviceModel& model_;
+  ReplayUnit* replay_ = nullptr;
   std::optional<int> baud_;
   SteadyClock clock_;
   std::int64_t startMs_ = 0;

@@ -13,6 +13,10 @@ struct LinkState {
   // The address combo's text, kept current by the main window; every command
   // reads it afresh.
   std::string addressText = "0";
+  // The port number and rate the link was opened with (for a session file's
+  // header); 0 until the port dialog opens it.
+  int port = 0;
+  int baud = 0;
 };
 
 }  // namespace kdx

@@ -215,6 +215,8 @@ void ConfirmPortSetup(Session& session, PortSetupView& view) {
   const std::string result = IRUnitIfOk(session, &portError);
   if (result != "ERROR") {
     session.state.linkOpen = true;
+    session.state.port = *port;
+    session.state.baud = *baud;
     view.accept();
     return;
   }

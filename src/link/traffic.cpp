@@ -139,6 +139,7 @@ void TrafficRecorder::sent(TrafficSource source, ByteView frame, std::string_vie
   if (pending_) finish(*pending_, TrafficEnd::PortError);
   Pending& p = pending_.emplace();
   p.startMs = clock_.nowMs();
+  p.times.start(p.startMs);
   p.row.time = time_.now();
   p.row.source = source;
   p.row.where = where;
@@ -148,29 +149,36 @@ void TrafficRecorder::sent(TrafficSource source, ByteView frame, std::string_vie
 }
 
 void TrafficRecorder::ack(std::uint8_t byte) {
-  if (pending_) Keep(pending_->row.received, ByteView(&byte, 1), pending_->receivedTotal);
+  if (!pending_) return;
+  Keep(pending_->row.received, ByteView(&byte, 1), pending_->receivedTotal);
+  pending_->times.device(clock_.nowMs(), ByteView(&byte, 1));
 }
 
 void TrafficRecorder::head(ByteView head) {
   if (!pending_) return;
   pending_->head.assign(head.begin(), head.end());
   Keep(pending_->row.received, head, pending_->receivedTotal);
+  pending_->times.device(clock_.nowMs(), head);
 }
 
 void TrafficRecorder::rest(ByteView arrived) {
   if (!pending_) return;
   Keep(pending_->arrived, arrived, pending_->arrivedTotal);
   Keep(pending_->row.received, arrived, pending_->receivedTotal);
+  pending_->times.device(clock_.nowMs(), arrived);
 }
 
 void TrafficRecorder::control(std::uint8_t byte) {
-  if (pending_) pending_->row.sent.push_back(byte);
+  if (!pending_) return;
+  pending_->row.sent.push_back(byte);
+  pending_->times.host(clock_.nowMs(), byte);
 }
 
 void TrafficRecorder::late(ByteView bytes) {
   if (!pending_) return;
   Keep(pending_->late, bytes, pending_->lateTotal);
   Keep(pending_->row.received, bytes, pending_->receivedTotal);
+  pending_->times.device(clock_.nowMs(), bytes);
 }
 
 void TrafficRecorder::ended(TrafficEnd end) {
@@ -180,6 +188,9 @@ void TrafficRecorder::ended(TrafficEnd end) {
 void TrafficRecorder::finish(Pending& p, TrafficEnd end) {
   TrafficRow row = std::move(p.row);
   row.number = next_++;
+  row.end = end;
+  row.arrived = std::move(p.times.arrived);
+  row.hostSent = std::move(p.times.sent);
   row.durationMs = std::max<std::int64_t>(clock_.nowMs() - p.startMs, 0);
   const ByteView frame = row.sent;
   // The reply and what trailed it, as the length field splits them.
@@ -222,6 +233,7 @@ void TrafficRecorder::finish(Pending& p, TrafficEnd end) {
 
 void TrafficRecorder::clear() {
   rows_.clear();
+  sessionFrom_ = next_;
   if (onCleared) onCleared();
 }
 
@@ -303,6 +315,29 @@ std::string EscapedText(ByteView bytes) {
       text += "$" + HexByte(b);
   }
   return text;
+}
+
+}  // namespace kdx
+
+namespace kdx {
+
+void ArrivalTimes::start(std::int64_t nowMs) {
+  startMs_ = nowMs;
+  kept_ = 0;
+  arrived.clear();
+  sent.clear();
+}
+
+void ArrivalTimes::device(std::int64_t nowMs, ByteView bytes) {
+  const std::size_t room = limit_ - std::min(limit_, kept_);
+  if (bytes.empty() || room == 0) return;
+  const ByteView kept = bytes.first(std::min(room, bytes.size()));
+  kept_ += kept.size();
+  arrived.push_back({std::max<std::int64_t>(nowMs - startMs_, 0), Bytes(kept.begin(), kept.end())});
+}
+
+void ArrivalTimes::host(std::int64_t nowMs, std::uint8_t byte) {
+  sent.push_back({std::max<std::int64_t>(nowMs - startMs_, 0), Bytes{byte}, arrived.size()});
 }
 
 }  // namespace kdx

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "link/bytes.h"
 #include "link/clock.h"
@@ -73,6 +74,36 @@ class CommandGlossary {
 // rows hold gigabytes; the row says how many arrived.
 inline constexpr std::size_t kRowBytesKept = 2048;
 
+// Bytes that crossed the line together, and when: milliseconds after the
+// command frame was written.
+struct TimedBytes {
+  std::int64_t ms = 0;
+  Bytes bytes;
+  // The host's bytes only: how many reads of the device's bytes came before
+  // them (offsets in whole milliseconds cannot tell the order).
+  std::size_t after = 0;
+};
+
+// When each part of one exchange crossed the line: every read of the
+// device's bytes (ACK, head, rest, what answered an EOT) and the host's
+// control byte after the frame, timed from the frame's writing. Keeps at
+// most `limit` device bytes, as a row does.
+class ArrivalTimes {
+ public:
+  explicit ArrivalTimes(std::size_t limit = kRowBytesKept) : limit_(limit) {}
+  void start(std::int64_t nowMs);
+  void device(std::int64_t nowMs, ByteView bytes);
+  void host(std::int64_t nowMs, std::uint8_t byte);
+
+  std::vector<TimedBytes> arrived;  // the device's bytes, in order
+  std::vector<TimedBytes> sent;     // the host's bytes after the frame
+
+ private:
+  std::size_t limit_;
+  std::size_t kept_ = 0;
+  std::int64_t startMs_ = 0;
+};
+
 // One exchange as the traffic window shows it. Every text is UTF-8.
 struct TrafficRow {
   std::uint64_t number = 0;  // 1 for the first exchange heard
@@ -87,6 +118,11 @@ struct TrafficRow {
   std::int64_t durationMs = 0;
   Bytes sent;      // every byte the host sent, in order
   Bytes received;  // every byte the device sent, in order
+  // How the exchange ended, and when each part crossed the line (for a
+  // session file).
+  TrafficEnd end = TrafficEnd::PortError;
+  std::vector<TimedBytes> arrived{};
+  std::vector<TimedBytes> hostSent{};
 };
 
 // Keeps the last `limit` exchanges as rows. Install it as the session's
@@ -109,6 +145,11 @@ class TrafficRecorder final : public TrafficObserver {
   const std::deque<TrafficRow>& rows() const { return rows_; }
   std::size_t limit() const { return limit_; }
   void clear();
+  // A session (for "Save Session...") is the rows from this number on: the
+  // newest row when the link opened (its unit check), or the first row
+  // after the last clear().
+  void markSessionStart() { sessionFrom_ = rows_.empty() ? next_ : rows_.back().number; }
+  std::uint64_t sessionFrom() const { return sessionFrom_; }
 
   // After a row was added at the end; after `count` rows were dropped at the
   // front to keep within the limit; after the rows were cleared.
@@ -123,6 +164,7 @@ class TrafficRecorder final : public TrafficObserver {
     Bytes head;
     Bytes arrived;  // everything read after the head
     Bytes late;     // what answered an EOT
+    ArrivalTimes times;
     // Counted in full, kept up to kRowBytesKept. (No member initialisers:
     // clang would then not see Pending as default-constructible inside this
     // class; emplace() value-initialises them to zero.)
@@ -137,6 +179,7 @@ class TrafficRecorder final : public TrafficObserver {
   const CommandGlossary* glossary_;
   std::size_t limit_;
   std::uint64_t next_ = 1;
+  std::uint64_t sessionFrom_ = 1;
   std::optional<Pending> pending_;
   std::deque<TrafficRow> rows_;
 };

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "link/bytes.h"
 #include "link/port_setup.h"
 #include "ui/console/cmd_exute_form.h"
 #include "ui/contact/ic_card_page.h"
@@ -29,6 +31,7 @@ ReaderMain::ReaderMain(Session& session, DeviceRecords& records, FileDialogs& fi
                        QWidget* parent)
     : QMainWindow(parent),
       session_(session),
+      records_(records),
       files_(files),
       windows_(session),
       services_{session, [this](const std::function<void()>& op) { runOperation(op); }, windows_,
@@ -66,6 +69,11 @@ ReaderMain::ReaderMain(Session& session, DeviceRecords& records, FileDialogs& fi
   connect(trafficAction_, &QAction::triggered, this, &ReaderMain::showTraffic);
   addAction(trafficAction_);
   monitor->monitorView()->addAction(trafficAction_);
+  saveSessionAction_ = new QAction("Save Session...", this);
+  saveSessionAction_->setObjectName("SaveSessionAction");
+  connect(saveSessionAction_, &QAction::triggered, this,
+          [this] { trafficWindow()->saveSession(); });
+  monitor->monitorView()->addAction(saveSessionAction_);
 }
 
 ReaderMain::~ReaderMain() {
@@ -74,9 +82,32 @@ ReaderMain::~ReaderMain() {
   if (session_.traffic == &traffic_) session_.traffic = nullptr;
 }
 
-void ReaderMain::showTraffic() {
-  if (!trafficWindow_)
+TrafficWindow* ReaderMain::trafficWindow() {
+  if (!trafficWindow_) {
     trafficWindow_ = new TrafficWindow(traffic_, files_, session_.messages, this);
+    trafficWindow_->sessionHeader = [this] {
+      SessionHeader header;
+      header.tool = ("kdx846 " + QCoreApplication::applicationVersion()).trimmed().toStdString();
+      if (session_.state.port > 0) {
+        header.port = "COM" + std::to_string(session_.state.port);
+        header.baud = session_.state.baud;
+      }
+      header.address = session_.state.addressText;
+      // What the unit said of itself, when it was asked.
+      header.serial = Latin1ToUtf8(records_.serialNumber);
+      for (std::uint8_t byte : records_.configuration) {
+        if (byte == 0) break;
+        header.configuration += static_cast<char>(byte);
+      }
+      header.configuration = Latin1ToUtf8(header.configuration);
+      return header;
+    };
+  }
+  return trafficWindow_;
+}
+
+void ReaderMain::showTraffic() {
+  trafficWindow();
   trafficWindow_->show();
   trafficWindow_->raise();
   trafficWindow_->activateWindow();
@@ -147,7 +178,8 @@ void ReaderMain::runOperation(const std::function<void()>& operation) {
 
 void ReaderMain::openPortSetup() {
   PortSetupDialog dialog(session_, this);
-  dialog.exec();
+  // A session starts with the unit check that opened the link.
+  if (dialog.exec() == QDialog::Accepted && session_.state.linkOpen) traffic_.markSessionStart();
 }
 
 void ReaderMain::closePort() {

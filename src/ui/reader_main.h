@@ -36,6 +36,9 @@ class ReaderMain final : public QMainWindow {
   // Ctrl+T, and the monitor's context menu: the decoded traffic window.
   QAction* trafficAction() const { return trafficAction_; }
   void showTraffic();
+  // The traffic window, made (not shown) when it is first needed.
+  TrafficWindow* trafficWindow();
+  QAction* saveSessionAction() const { return saveSessionAction_; }
 
   // Runs one operation of a command button with the busy cursor showing,
   // drops the input that queued up while it held the window, then brings the
@@ -51,6 +54,7 @@ class ReaderMain final : public QMainWindow {
   void closePort();
 
   Session& session_;
+  DeviceRecords& records_;
   FileDialogs& files_;
   WindowButtons windows_;
   TabRouter tabs_;
@@ -62,6 +66,7 @@ class ReaderMain final : public QMainWindow {
   DeviceGlossary glossary_;
   TrafficRecorder traffic_;
   QAction* trafficAction_ = nullptr;
+  QAction* saveSessionAction_ = nullptr;
   QPointer<TrafficWindow> trafficWindow_;
 };
 

@@ -94,6 +94,13 @@ class ProgramOptionsTest : public QObject {
         << QByteArray("kdx846-sim: unknown option '--fast'\nusage: kdx846-sim --link PATH");
     QTest::newRow("kdx846-sim without --link") << "kdx846-sim" << QStringList{} << 2 << QByteArray()
                                                << QByteArray("kdx846-sim: --link PATH is required");
+    QTest::newRow("kdx846-sim replay timing without a recording")
+        << "kdx846-sim" << QStringList{"--link", "/tmp/x", "--replay-timing", "off"} << 2
+        << QByteArray()
+        << QByteArray("kdx846-sim: --replay-timing and --replay-fallback go with --replay FILE");
+    QTest::newRow("kdx846-run --expect-ignore without --expect")
+        << "kdx846-run" << QStringList{"s.txt", "--port", "COM1", "--expect-ignore", "data"} << 3
+        << QByteArray() << QByteArray("kdx846-run: --expect-ignore goes with --expect FILE");
     QTest::newRow("kdx846-run unknown option")
         << "kdx846-run" << QStringList{"s.txt", "--port", "COM1", "--fast", "1"} << 3
         << QByteArray()

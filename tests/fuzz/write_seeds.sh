@@ -215,6 +215,16 @@ seed decoders trailer-inconsistent 00 00 00 00 00 00 FF 07 81 69 FF FF FF FF FF 
 seed decoders response-6114 61 14
 seed decoders response-63c2 01 02 63 C2
 
+# session_file: session files as text (a header, then one exchange a line).
+header='{"format":"kdx846-session","version":1,"tool":"kdx846-run 1.0","port":"COM1","path":"/dev/ttyS0","baud":9600,"address":"0","serial":"KDX846-00000000001","configuration":"7101ER2220","started":"2026-12-08T09:05:03.007"}'
+positive='{"n":1,"source":"script","pass":1,"line":1,"time":"2026-12-08T09:05:03.007","sent":"F2 00 00 03 43 31 30 03 B0","received":[{"ms":5,"bytes":"06"},{"ms":10,"bytes":"F2 00 00 06"},{"ms":10,"bytes":"50 31 30 32 32 30 03 96"}],"host":[{"ms":10,"bytes":"06","after":3}],"outcome":"positive","kind":"positive","reply":"50 31 30 32 32 30 03 96","ms":10}'
+negative='{"n":2,"source":"operation","time":"2026-12-08T09:05:04.007","sent":"F2 00 00 03 43 60 30 03 E1","received":[{"ms":5,"bytes":"06"},{"ms":10,"bytes":"F2 00 00 05 4E 60 30 30 34 03 EE"}],"host":[{"ms":10,"bytes":"06","after":2}],"outcome":"negative","code":"04","detail":"04 \u00e9","reply":"4E 60 30 30 34 03 EE","ms":10}'
+late='{"n":3,"source":"scan","where":"COM2 9600 bits/s","pass":0,"line":0,"time":"2026-12-08T09:05:05.007","sent":"F2 00 00 03 43 31 30 03 B0","received":[{"ms":6,"bytes":"06"},{"ms":13000,"bytes":"F2 00 00 06 50"}],"host":[{"ms":10000,"bytes":"04","after":1}],"outcome":"no-answer","ms":13000}'
+mkdir -p corpus/session_file
+printf '%s\n%s\n' "$header" "$positive" >corpus/session_file/positive
+printf '%s\n%s\n%s\n%s\n' "$header" "$positive" "$negative" "$late" >corpus/session_file/three
+printf '%s\n%s' "$header" "$positive" >corpus/session_file/truncated
+
 # results_reader: a database (00), a time stamp (01), a command line (02).
 # Texts are a length byte and the characters.
 txt() { printf '%02X %s' "${#1}" "$(asc "$1")"; }

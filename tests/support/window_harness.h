@@ -16,6 +16,7 @@ struct FakeFileDialogs final : ui::FileDialogs {
   QString answer;
   QString openAnswer;
   QString csvAnswer;
+  QString sessionAnswer;
   int asked = 0;
   int openAsked = 0;
   std::optional<QString> saveTextFile(QWidget*) override {
@@ -31,6 +32,10 @@ struct FakeFileDialogs final : ui::FileDialogs {
   std::optional<QString> saveCsvFile(QWidget*) override {
     if (csvAnswer.isEmpty()) return std::nullopt;
     return csvAnswer;
+  }
+  std::optional<QString> saveSessionFile(QWidget*) override {
+    if (sessionAnswer.isEmpty()) return std::nullopt;
+    return sessionAnswer;
   }
 };
 

@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include "link/frame.h"
+#include "link/session_file.h"
 #include "model/virtual_clock.h"
 #include "recording_messages.h"
 #include "window_harness.h"
@@ -155,6 +156,47 @@ class TrafficWindowTest : public QObject {
     QCOMPARE(w.monitor.text(), plain.monitor.text());
   }
 
+  // "Save Session..." (the button, and the monitor's entry without the
+  // window open) writes the rows since the last "Clear" as a session file; a
+  // folder that takes no file says so in a box and keeps the old file.
+  void saveSession() {
+    QTemporaryDir dir;
+    SimWindow w;
+    PressButtons(w);
+    w.files.sessionAnswer = dir.filePath("unit.jsonl");
+    w.window->saveSessionAction()->trigger();
+    SessionFileError why;
+    auto file = ReadSessionFile(w.files.sessionAnswer.toStdString(), why);
+    QVERIFY2(file, why.text().c_str());
+    QCOMPARE(file->exchanges.size(), std::size_t{3});
+    QCOMPARE(file->exchanges[1].outcome, std::string("negative"));
+    QCOMPARE(file->exchanges[2].outcome, std::string("no-answer"));
+    QCOMPARE(file->exchanges[2].host.at(0).bytes, Bytes{kEot});
+
+    QWidget* traffic = OpenByShortcut(w);
+    QVERIFY(traffic);
+    auto* save = traffic->findChild<QPushButton*>("TrafficSaveSessionBtn");
+    QCOMPARE(save->text(), QString("Save Session..."));
+    QCOMPARE(save->accessibleDescription(), QString("TrafficSaveSessionBtn"));
+    traffic->findChild<QPushButton*>("TrafficClearBtn")->click();
+    Click(w, "CardStatusBtn");
+    save->click();
+    file = ReadSessionFile(w.files.sessionAnswer.toStdString(), why);
+    QVERIFY2(file, why.text().c_str());
+    QCOMPARE(file->exchanges.size(), std::size_t{1});
+    const QByteArray saved = ReadAll(w.files.sessionAnswer);
+
+    w.messages.boxes.clear();
+    const QString refused = dir.filePath("missing/unit.jsonl");
+    w.files.sessionAnswer = refused;
+    save->click();
+    QCOMPARE(w.messages.boxes.size(), std::size_t{1});
+    QCOMPARE(w.messages.boxes[0].title, std::string("Save Session"));
+    QVERIFY(QString::fromStdString(w.messages.boxes[0].text)
+                .startsWith("The session could not be written to " + refused));
+    QCOMPARE(ReadAll(dir.filePath("unit.jsonl")), saved);
+  }
+
   // The newest row stays in view until the operator scrolls up.
   void followsTheNewestRow() {
     SimWindow w;
@@ -194,12 +236,15 @@ class TrafficWindowTest : public QObject {
     QCOMPARE(t.shown(true), std::uint64_t{195});
   }
 
-  // The monitor's context menu offers the window too.
+  // The monitor's context menu offers the window too, and its "Save
+  // Session...".
   void monitorContextMenuEntry() {
     SimWindow w;
     auto* monitor = w.find<QPlainTextEdit>("SDTDText");
-    QCOMPARE(monitor->actions().size(), 1);
+    QCOMPARE(monitor->actions().size(), 2);
     QCOMPARE(monitor->actions()[0], w.window->trafficAction());
+    QCOMPARE(monitor->actions()[1], w.window->saveSessionAction());
+    QCOMPARE(monitor->actions()[1]->text(), QString("Save Session..."));
     QCOMPARE(w.window->trafficAction()->shortcut(), QKeySequence("Ctrl+T"));
     w.window->trafficAction()->trigger();
     QVERIFY(w.window->findChild<QWidget*>("TrafficWindow")->isVisible());

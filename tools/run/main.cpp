@@ -213,7 +213,9 @@ int main(int argc, char** argv) {
     return BadInput(error);
 
   std::string reportError;
-  auto reports = MakeReportSinks(ReportOptionsFrom(options), reportError);
+  ReportOptions reportOptions = ReportOptionsFrom(options);
+  reportOptions.tool = std::string(kdx::about::kProgram) + " " + kdx::about::kVersion;
+  auto reports = MakeReportSinks(reportOptions, reportError);
   if (!reportError.empty()) return BadInput(reportError);
   CatchSignals();
 

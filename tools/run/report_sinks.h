@@ -16,6 +16,16 @@ struct ReportOptions {
   // How long the database may be locked by another program's writing
   // before a write gives up (at the start, the run is then refused).
   int busyTimeoutMs = 5000;
+  // --record FILE and --expect FILE, with what they need to know.
+  std::string recordPath{};
+  std::string expectPath{};
+  bool ignoreData = false;
+  bool ignoreStatus = false;
+  std::vector<std::string> ports{};
+  int baud = 9600;
+  std::string address = "0";
+  std::string tool{};  // "kdx846-run 1.0", for the session file's header
+  bool nameUnits = false;
 };
 
 ReportOptions ReportOptionsFrom(const RunOptions& options);

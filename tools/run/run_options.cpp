@@ -25,7 +25,7 @@ bool ParseBaud(const std::string& text, int& out) {
 
 bool IsValueOption(const std::string& name) {
   for (const char* known : {"--port", "--baud", "--address", "--repeat", "--format", "--duration",
-                            "--junit", "--results"}) {
+                            "--junit", "--results", "--record", "--expect", "--expect-ignore"}) {
     if (name == known) return true;
   }
   return false;
@@ -102,6 +102,18 @@ bool TakeValue(const std::string& name, const std::string& value, RunOptions& ou
       return false;
     }
     (name == "--junit" ? out.junitPath : out.resultsPath) = value;
+  } else if (name == "--record" || name == "--expect") {
+    if (value.empty()) {
+      error = name + ": no file name";
+      return false;
+    }
+    (name == "--record" ? out.recordPath : out.expectPath) = value;
+  } else if (name == "--expect-ignore") {
+    if (value != "data" && value != "status") {
+      error = "--expect-ignore " + value + ": data or status";
+      return false;
+    }
+    (value == "data" ? out.expectIgnoreData : out.expectIgnoreStatus) = true;
   } else if (value == "text" || value == "jsonl") {  // --format
     out.format = value == "text" ? Format::Text : Format::JsonLines;
   } else {
@@ -167,6 +179,10 @@ bool ParseRunOptions(const std::vector<std::string>& args, RunOptions& out, std:
   }
   if (out.ports.empty()) {
     error = "no port given (--port COMn or a device path)";
+    return false;
+  }
+  if ((out.expectIgnoreData || out.expectIgnoreStatus) && out.expectPath.empty()) {
+    error = "--expect-ignore goes with --expect FILE";
     return false;
   }
   return true;

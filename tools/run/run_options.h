@@ -22,10 +22,14 @@ struct RunOptions {
   bool repeatGiven = false;  // --repeat was on the command line
   // --duration: no pass starts once this many milliseconds have passed.
   std::optional<std::int64_t> durationMs;
-  bool stopOnFailure = false;  // a unit ends at its first exchange that is not positive
-  bool identify = true;        // serial number and configuration read before the script
-  std::string junitPath;       // --junit FILE: a JUnit XML report; empty for none
-  std::string resultsPath;     // --results FILE: the SQLite results database; empty for none
+  bool stopOnFailure = false;       // a unit ends at its first exchange that is not positive
+  bool identify = true;             // serial number and configuration read before the script
+  std::string junitPath;            // --junit FILE: a JUnit XML report; empty for none
+  std::string resultsPath;          // --results FILE: the SQLite results database; empty for none
+  std::string recordPath;           // --record FILE: a session file (one per unit); empty for none
+  std::string expectPath;           // --expect FILE: the recording to compare with; empty for none
+  bool expectIgnoreData = false;    // --expect-ignore data
+  bool expectIgnoreStatus = false;  // --expect-ignore status
   Format format = Format::Text;
   bool help = false;
   bool version = false;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "console/console_transaction.h"
+#include "link/session_file.h"
 #include "run_output.h"
 
 namespace kdx::run {
@@ -19,6 +21,8 @@ struct UnitIdentity {
   std::string path;           // the device path it was opened as
   std::string serial;         // the answer to A2h "0"
   std::string configuration;  // the answer to A3h "0", as the device code reads it
+  // The identity reads' exchanges, for a session file (--record).
+  std::vector<SessionExchange> reads{};
 };
 
 // The run as a whole, known before any unit starts.
@@ -41,6 +45,10 @@ struct ExchangeRow {
   ExchangeRecord record;        // the console's record: time, bytes sent, reply, outcome
   ReplyVerdict verdict;         // the runner's kind and reason
   std::int64_t durationMs = 0;  // from the first byte written to the exchange's end
+  // When each part crossed the line, timed from the frame's writing: the
+  // device's bytes and the host's ACK or EOT (for --record).
+  std::vector<TimedBytes> arrived;
+  std::vector<TimedBytes> hostSent;
   // In the text format only: the console's traffic and history lines of the
   // exchange with its "Result:" line, each ended by a line feed, as a
   // single-unit run prints them (UTF-8).
@@ -76,6 +84,12 @@ class RecordSink {
   virtual void runEnded(const LocalTime& /*ended*/, int /*status*/) {}
   virtual void flush() {}
   virtual std::optional<std::string> failure() const { return std::nullopt; }
+  // A sink that checks the run against a recording (--expect) says whether
+  // it found a difference; the run's status is then at least 1.
+  virtual bool differs() const { return false; }
+  // Where a sink that reports on standard error prints its lines (above the
+  // status lines while they are shown); the run sets it before it starts.
+  virtual void printWith(std::function<void(const std::string&)>) {}
 };
 
 }  // namespace kdx::run

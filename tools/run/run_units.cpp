@@ -123,6 +123,7 @@ int RunUnits(const RunOptions& options, RunInfo& info,
     for (auto& worker : workers) worker->cancel(status);
   };
 
+  for (auto& report : reports) report->printWith(say);
   for (RecordSink* sink : sinks) sink->runStarted(info);
   std::vector<int> statuses(workers.size(), kExitPositive);
   std::vector<std::string> cuts;  // where cancels cut units short
@@ -194,11 +195,15 @@ int RunUnits(const RunOptions& options, RunInfo& info,
   if (output.failure()) say("kdx846-run: cannot write standard output: " + *output.failure());
   for (const std::string& cut : cuts) say(cut);
   int status = WorstStatus(statuses);
+  for (auto& report : reports) {
+    if (report->differs()) status = WorstStatus({status, kExitNegative});
+  }
   if (reportFailed) status = WorstStatus({status, kExitLink});
   if (output.failure()) status = kExitOutput;
   const LocalTime ended = SystemLocalTime().now();
   for (RecordSink* sink : sinks) sink->runEnded(ended, status);
   shown = nullptr;
+  for (auto& report : reports) report->printWith(nullptr);
   // A report that could not be finished (its last write) fails the run too.
   for (auto& report : reports) {
     if (reportFailed || !report->failure()) continue;

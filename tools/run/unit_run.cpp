@@ -10,6 +10,7 @@
 #include "device/identity.h"
 #include "link/conversions.h"
 #include "link/frame.h"
+#include "link/session_file.h"
 #include "link/traffic.h"
 
 namespace kdx::run {
@@ -117,21 +118,43 @@ class UnitRun::UnitMessages final : public Messages {
 };
 
 // Times each exchange on the line: from just before its first byte is
-// written to the end of its traffic row.
+// written to the end of its traffic row, and each part that crossed it.
 class UnitRun::ExchangeTimer final : public TrafficObserver {
  public:
   explicit ExchangeTimer(Clock& clock) : clock_(clock) {}
-  void sent(TrafficSource, ByteView, std::string_view) override { start_ = end_ = clock_.nowMs(); }
-  void ack(std::uint8_t) override {}
-  void head(ByteView) override {}
-  void rest(ByteView) override {}
-  void control(std::uint8_t) override {}
-  void late(ByteView) override {}
-  void ended(TrafficEnd) override { end_ = clock_.nowMs(); }
+  void sent(TrafficSource, ByteView frame, std::string_view) override {
+    start_ = end_ = clock_.nowMs();
+    times.start(start_);
+    if (!onEnded) return;
+    frame_.assign(frame.begin(), frame.end());
+    sentAt_ = wall ? IsoLocalTime(wall->now()) : std::string();
+  }
+  void ack(std::uint8_t byte) override { times.device(clock_.nowMs(), ByteView(&byte, 1)); }
+  void head(ByteView bytes) override { times.device(clock_.nowMs(), bytes); }
+  void rest(ByteView bytes) override { times.device(clock_.nowMs(), bytes); }
+  void control(std::uint8_t byte) override { times.host(clock_.nowMs(), byte); }
+  void late(ByteView bytes) override { times.device(clock_.nowMs(), bytes); }
+  void ended(TrafficEnd end) override {
+    end_ = clock_.nowMs();
+    if (!onEnded) return;
+    SessionExchange x =
+        SessionExchangeOfParts(frame_, std::move(times.arrived), std::move(times.sent), end);
+    x.ms = lastMs();
+    x.time = sentAt_;
+    onEnded(std::move(x));
+  }
   std::int64_t lastMs() const { return end_ - start_; }
+
+  ArrivalTimes times{kMaxSessionBytes};
+  // Hears each exchange as a session exchange when it ends (the identity
+  // reads, which are not script lines).
+  std::function<void(SessionExchange&&)> onEnded;
+  LocalTimeSource* wall = nullptr;  // for their time stamps
 
  private:
   Clock& clock_;
+  Bytes frame_;
+  std::string sentAt_;
   std::int64_t start_ = 0;
   std::int64_t end_ = 0;
 };
@@ -162,6 +185,12 @@ void UnitRun::identify() {
   DeviceRecords records;
   IdentityView view;
   DeviceContext device{session_, records, view};
+  session_.traffic = timer_.get();
+  timer_->wall = &context_.time;
+  timer_->onEnded = [this](SessionExchange&& x) {
+    x.source = "identify";
+    report_.identityRead(std::move(x));
+  };
   messages_->keep();
   const CommandOutcome serial = RunDeviceOperation(device, *FindDeviceOperation("TypeReadsn"));
   std::vector<std::string> serialBoxes = messages_->release();
@@ -189,6 +218,7 @@ void UnitRun::identify() {
                       (boxes.empty() ? std::string(OutcomeText(read)) : boxes.front()));
     }
   }
+  timer_->onEnded = nullptr;
   report_.identified(serialText, configuration);
 }
 
@@ -209,6 +239,9 @@ void UnitRun::onExchange(const ExchangeRecord& record) {
   row.record = record;
   row.verdict = Classify(record);
   row.durationMs = timer_->lastMs();
+  row.arrived = std::move(timer_->times.arrived);
+  row.hostSent = std::move(timer_->times.sent);
+  timer_->times.start(0);
   outcome_.add(row.verdict.kind);
   if (record.end != ExchangeEnd::Cancelled) ++exchanges_;
   std::string& text = view_.text();

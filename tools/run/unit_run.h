@@ -44,6 +44,8 @@ class UnitReport {
  public:
   virtual ~UnitReport() = default;
   virtual void identified(const std::string& serial, const std::string& configuration) = 0;
+  // Each exchange of the identity reads, before identified().
+  virtual void identityRead(SessionExchange&&) {}
   // A message box or a warning as the runner prints it (see MessageText).
   virtual void message(const std::string& text) = 0;
   virtual void exchange(ExchangeRow&& row) = 0;

@@ -28,6 +28,9 @@ class UnitWorker::Report final : public UnitReport {
     worker_.identity_.configuration = configuration;
     worker_.post(UnitStarted{worker_.identity_});
   }
+  void identityRead(SessionExchange&& read) override {
+    worker_.identity_.reads.push_back(std::move(read));
+  }
   void message(const std::string& text) override { worker_.post(UnitMessage{text}); }
   void exchange(ExchangeRow&& row) override { worker_.post(std::move(row)); }
   void passEnded(int pass) override { worker_.post(UnitPassEnded{pass}); }

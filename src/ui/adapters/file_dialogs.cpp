@@ -70,6 +70,19 @@ std::optional<QString> QtFileDialogs::openTextFile(QWidget* owner) {
   return dialog.selectedFiles().constFirst();
 }
 
+std::optional<QString> QtFileDialogs::saveSessionFile(QWidget* owner) {
+  const QString filter = "Session Files (*.jsonl)";
+  QFileDialog dialog(owner, "Save Session", QDir::homePath(), filter);
+  dialog.setObjectName("SaveSessionDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix("jsonl");
+  dialog.selectNameFilter(filter);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
 std::optional<QString> QtFileDialogs::saveCsvFile(QWidget* owner) {
   const QString filter = "CSV Files (*.csv *.CSV)";
   QFileDialog dialog(owner, "Export CSV", QDir::homePath(), filter);

@@ -26,6 +26,9 @@ class FileDialogs {
   // extension csv, overwrite prompt; starts in the home folder. Returns the
   // chosen full path, or nothing on cancel.
   virtual std::optional<QString> saveCsvFile(QWidget*) { return std::nullopt; }
+  // "Save Session" for a session file: filter "Session Files" (*.jsonl),
+  // default extension jsonl, overwrite prompt; starts in the home folder.
+  virtual std::optional<QString> saveSessionFile(QWidget*) { return std::nullopt; }
 };
 
 class QtFileDialogs final : public FileDialogs {
@@ -33,6 +36,7 @@ class QtFileDialogs final : public FileDialogs {
   std::optional<QString> saveTextFile(QWidget* owner) override;
   std::optional<QString> openTextFile(QWidget* owner) override;
   std::optional<QString> saveCsvFile(QWidget* owner) override;
+  std::optional<QString> saveSessionFile(QWidget* owner) override;
 };
 
 // Why `path` is not read or written: it exists but is not a regular file (a

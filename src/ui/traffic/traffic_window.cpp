@@ -56,12 +56,15 @@ TrafficWindow::TrafficWindow(TrafficRecorder& recorder, FileDialogs& files, Mess
 
   auto* row = new QHBoxLayout;
   auto* exportButton = Named(new QPushButton("Export CSV..."), "TrafficExportBtn");
+  auto* saveButton = Named(new QPushButton("Save Session..."), "TrafficSaveSessionBtn");
   auto* clear = Named(new QPushButton("Clear"), "TrafficClearBtn");
   row->addStretch();
   row->addWidget(exportButton);
+  row->addWidget(saveButton);
   row->addWidget(clear);
   layout->addLayout(row);
   connect(exportButton, &QPushButton::clicked, this, &TrafficWindow::exportCsv);
+  connect(saveButton, &QPushButton::clicked, this, &TrafficWindow::saveSession);
   connect(clear, &QPushButton::clicked, this, [this] { recorder_.clear(); });
 
   // The newest row stays in view while the view is at the bottom: whether it
@@ -105,6 +108,21 @@ void TrafficWindow::exportCsv() {
   if (code != 0) {
     messages_.show("Export CSV",
                    ("The rows could not be written to " + *path + ":\r\n" + error).toStdString(),
+                   Icon::Exclamation);
+  }
+}
+
+void TrafficWindow::saveSession() {
+  const auto path = files_.saveSessionFile(this);
+  if (!path) return;
+  const std::string text = SessionFileText(sessionHeader ? sessionHeader() : SessionHeader{},
+                                           recorder_.rows(), recorder_.sessionFrom());
+  QString error;
+  const int code = WriteFileAtomically(
+      *path, QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
+  if (code != 0) {
+    messages_.show("Save Session",
+                   ("The session could not be written to " + *path + ":\r\n" + error).toStdString(),
                    Icon::Exclamation);
   }
 }
