@@ -84,7 +84,7 @@ run: configure
 	@$(BUILD)/src/kdx846
 
 bench: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target kdx846-bench kdx846-sim kdx846-run
+	@cmake --build $(BUILD) -j $(JOBS) --target kdx846-bench kdx846-sim kdx846-run kdx846-results
 	@scripts/bench $(BUILD) $(BENCH_ARGS)
 
 # What CI checks besides the tests: formatting, and no include climbing out

@@ -1,4 +1,4 @@
-# `make package`: a Debian package of the three programs and their desktop
+# `make package`: a Debian package of the four programs and their desktop
 # files. Its dependencies are computed by dpkg-shlibdeps from the libraries
 # the programs link (the Qt 6 packages by name), not listed by hand.
 set(CPACK_GENERATOR DEB)
@@ -14,8 +14,9 @@ string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "transport, works with the memory, CPU, SAM and contactless cards at its"
   "stations and shows every byte on the line."
   "."
-  "With kdx846-sim, a simulated KDX-846 on a pseudo-terminal, and kdx846-run,"
-  "which runs console scripts without a window.")
+  "With kdx846-sim, a simulated KDX-846 on a pseudo-terminal, kdx846-run,"
+  "which runs console scripts without a window, and kdx846-results, which"
+  "shows the runner's results database as tables and charts.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_STRIP_FILES ON)

@@ -1,4 +1,4 @@
-// The three programs' command lines, as a shell runs them: --help prints the
+// The four programs' command lines, as a shell runs them: --help prints the
 // very text the man page is made from, --version the project's version,
 // wrong options an error and the usage with the documented status. None of
 // it needs a display: the environment has none.
@@ -39,13 +39,15 @@ Result Run(const QString& program, const QStringList& args,
 QString Program(const QString& name) {
   if (name == "kdx846") return qEnvironmentVariable("KDX846_APP");
   if (name == "kdx846-sim") return qEnvironmentVariable("KDX846_SIM");
+  if (name == "kdx846-results") return qEnvironmentVariable("KDX846_RESULTS");
   return qEnvironmentVariable("KDX846_RUN");
 }
 
 QByteArray HelpSource(const QString& name) {
-  const QString relative = name == "kdx846"       ? "src/app/help.txt"
-                           : name == "kdx846-sim" ? "sim/tool/help.txt"
-                                                  : "tools/run/help.txt";
+  const QString relative = name == "kdx846"           ? "src/app/help.txt"
+                           : name == "kdx846-sim"     ? "sim/tool/help.txt"
+                           : name == "kdx846-results" ? "tools/results/help.txt"
+                                                      : "tools/run/help.txt";
   QFile file(QStringLiteral(KDX_SOURCE_DIR) + "/" + relative);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -62,7 +64,7 @@ class ProgramOptionsTest : public QObject {
     QTest::addColumn<QByteArray>("out");  // "HELP": the help source, exactly
     QTest::addColumn<QByteArray>("err");  // how standard error starts
     const QByteArray version = " " KDX_VERSION "\n";
-    for (const char* p : {"kdx846", "kdx846-sim", "kdx846-run"}) {
+    for (const char* p : {"kdx846", "kdx846-sim", "kdx846-run", "kdx846-results"}) {
       const QString program = p;
       QTest::addRow("%s --help", p)
           << program << QStringList{"--help"} << 0 << QByteArray("HELP") << QByteArray();
@@ -103,6 +105,12 @@ class ProgramOptionsTest : public QObject {
         << "kdx846-run" << QStringList{"s.txt", "--port", "COM1", "--fast", "1"} << 3
         << QByteArray()
         << QByteArray("kdx846-run: unknown option --fast\nusage: kdx846-run SCRIPT");
+    QTest::newRow("kdx846-results unknown option")
+        << "kdx846-results" << QStringList{"runs.db", "--fast"} << 2 << QByteArray()
+        << QByteArray("kdx846-results: unknown option '--fast'\nusage: kdx846-results ");
+    QTest::newRow("kdx846-results --export without a file")
+        << "kdx846-results" << QStringList{"--export", "out"} << 2 << QByteArray()
+        << QByteArray("kdx846-results: --export needs a results FILE\n");
   }
   void commandLine() {
     QFETCH(QString, program);

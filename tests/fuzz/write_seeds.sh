@@ -224,3 +224,14 @@ mkdir -p corpus/session_file
 printf '%s\n%s\n' "$header" "$positive" >corpus/session_file/positive
 printf '%s\n%s\n%s\n%s\n' "$header" "$positive" "$negative" "$late" >corpus/session_file/three
 printf '%s\n%s' "$header" "$positive" >corpus/session_file/truncated
+
+# results_reader: a database (00), a time stamp (01), a command line (02).
+# Texts are a length byte and the characters.
+txt() { printf '%02X %s' "${#1}" "$(asc "$1")"; }
+seed results_reader run 00 $(txt 2026-12-09T10:00:00.000) $(txt SN-1) $(txt SN-2) 00 \
+  00 01 01 $(txt 2026-12-09T10:00:00.010) $(txt positive) 00 00 0A \
+  01 01 01 $(txt 2026-12-09T10:00:00.020) $(txt negative) $(txt 04) 00 0C \
+  01 02 01 $(txt 2026-12-09T10:00:01.020) $(txt no-ack) 00 01 F4 \
+  02 01 02 $(txt 2026-12-09T10:00:02.000) $(txt cancelled) 00 00 00
+seed results_reader time 01 $(asc 2026-12-09T10:00:00.000)
+seed results_reader command 02 $(asc runs.db) 00 $(asc --export) 00 $(asc out)

@@ -31,7 +31,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 # The package names alone, one a line: "libc6 (>= 2.34), a | b" gives libc6, a, b.
 names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g' | grep -v '^$')
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libc6 libstdc++6 libsqlite3-0; do
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6charts6 libc6 libstdc++6 \
+           libsqlite3-0; do
   grep -qxF "$lib" <<<"$names" || fail "Depends lacks $lib"
 done
 grep -q -- '-dev$' <<<"$names" && fail "Depends names a -dev package: $(grep -- '-dev$' <<<"$names")"
@@ -41,21 +42,28 @@ trap 'rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root" || { echo "FAIL: dpkg -x"; exit 1; }
 share=$root/usr/share
 
-# The desktop entry and the AppStream file validate as installed.
+# The desktop entries (the tool, the results window) and the AppStream file
+# validate as installed.
 desktop=$share/applications/org.kdx846.TestTool.desktop
+results=$share/applications/org.kdx846.Results.desktop
 metainfo=$share/metainfo/org.kdx846.TestTool.metainfo.xml
-out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
-[ -z "$out" ] || fail "desktop-file-validate: $out"
+for entry in "$desktop" "$results"; do
+  out=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate: $out"
+  [ -z "$out" ] || fail "desktop-file-validate: $out"
+done
 out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
 out=$(appstreamcli validate-tree --no-net "$root/usr" 2>&1) || fail "appstreamcli validate-tree: $out"
 release=$(grep -o '<release version="[^"]*"' "$metainfo" | head -1 | cut -d'"' -f2)
 [ "$release" = "$version" ] || fail "newest AppStream release is '$release', not $version"
 
-# What the entry names is in the tree.
-field() { sed -n "s/^$1=//p" "$desktop" | head -1; }
-for key in Exec TryExec; do
-  program=$(field "$key" | cut -d' ' -f1)
-  [ -x "$root/usr/bin/$program" ] || fail "$key=$program is not an executable in /usr/bin"
+# What the entries name is in the tree.
+field() { sed -n "s/^$1=//p" "${2:-$desktop}" | head -1; }
+for entry in "$desktop" "$results"; do
+  for key in Exec TryExec; do
+    program=$(field "$key" "$entry" | cut -d' ' -f1)
+    [ -x "$root/usr/bin/$program" ] || fail "$key=$program is not an executable in /usr/bin"
+  done
+  [ "$(field Icon "$entry")" = "$(field Icon)" ] || fail "$entry has another icon"
 done
 icon=$(field Icon)
 [ -f "$share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "Icon=$icon has no scalable SVG"
@@ -71,7 +79,7 @@ for size in 16 22 24 32 48 64 128 256; do
   [ "$w $h" = "$size $size" ] || fail "$png is $w x $h"
 done
 
-for program in kdx846 kdx846-sim kdx846-run; do
+for program in kdx846 kdx846-sim kdx846-run kdx846-results; do
   bin=$root/usr/bin/$program
   # Stripped: no symbol table, no debugging sections.
   readelf -S "$bin" | grep -Eq '\.(symtab|debug_info)' && fail "$program is not stripped"

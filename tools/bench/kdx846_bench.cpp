@@ -199,6 +199,12 @@ void ReportStation(const StationFigures& f) {
     RatioRow("without", f.plainMs);
     RatioVerdict(f.resultsMs, f.plainMs);
   }
+  if (!f.watchedMs.empty()) {
+    std::printf("   (c') --results on one growing file, kdx846-results following it or not\n");
+    RatioRow("window following the file", f.watchedMs);
+    RatioRow("no window", f.unwatchedMs);
+    RatioVerdict(f.watchedMs, f.unwatchedMs);
+  }
   const auto mb = [](long kb) { return static_cast<double>(kb) / 1024.0; };
   std::printf("   (d) resident memory of a %d s burn-in of %d units answering after 5 ms\n",
               f.burnInSeconds, f.units);
@@ -245,11 +251,14 @@ int main(int argc, char** argv) {
   const char* runner = std::getenv("KDX846_RUN");
   if (runner == nullptr || ::access(runner, X_OK) != 0)
     return CannotRun("KDX846_RUN does not name the kdx846-run executable");
+  // The results window is optional: without it, (c') is left out.
+  const char* found = std::getenv("KDX846_RESULTS");
+  const std::string viewer = found && ::access(found, X_OK) == 0 ? found : "";
   std::string error;
   if (stationOnly) {
     StationFigures station;
-    if (!MeasureStation(runner, kStationUnits, kStationLines, kStationRounds, burnIn, station,
-                        error))
+    if (!MeasureStation(runner, viewer, kStationUnits, kStationLines, kStationRounds, burnIn,
+                        station, error))
       return CannotRun(error);
     ReportStation(station);
     return 0;
@@ -302,7 +311,8 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   StationFigures station;
-  if (!MeasureStation(runner, kStationUnits, kStationLines, kStationRounds, burnIn, station, error))
+  if (!MeasureStation(runner, viewer, kStationUnits, kStationLines, kStationRounds, burnIn, station,
+                      error))
     return CannotRun(error);
   ReportStation(station);
   return 0;

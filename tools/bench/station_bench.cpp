@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -31,7 +32,8 @@ bool StartSims(Sims& sims, int units, int latency, std::string& error) {
   return true;
 }
 
-// Starts kdx846-run with `args`, its records and messages to /dev/null.
+// Starts `runner` (kdx846-run, or the results window) with `args`, its
+// output and messages to /dev/null.
 pid_t Spawn(const std::string& runner, const std::vector<std::string>& args) {
   const pid_t pid = ::fork();
   if (pid != 0) return pid;
@@ -77,8 +79,8 @@ long ResidentKbOf(pid_t pid) {
 
 }  // namespace
 
-bool MeasureStation(const std::string& runner, int units, int lines, int rounds, int burnInSeconds,
-                    StationFigures& out, std::string& error) {
+bool MeasureStation(const std::string& runner, const std::string& viewer, int units, int lines,
+                    int rounds, int burnInSeconds, StationFigures& out, std::string& error) {
   out.units = units;
   out.lines = lines;
   out.burnInSeconds = burnInSeconds;
@@ -145,6 +147,34 @@ bool MeasureStation(const std::string& runner, int units, int lines, int rounds,
           alternate({with(station, {"--results", results})}, {station}, out.resultsMs, out.plainMs);
       std::remove(results.c_str());
     }
+  }
+  // The same run with --results while the results window follows the file
+  // (offscreen), against the same run without the window. Both append to
+  // one file, which the window has open from before the run: it reads each
+  // new commit as it would beside a real burn-in.
+  if (ok && !viewer.empty() && out.resultsNote.empty()) {
+    const auto run = with(with(common, PortArgs(sims, 0, all)), {"--results", results});
+    double ms = 0;
+    ok = timed({run}, ms);
+    for (int round = 0; ok && round < 2 * rounds; ++round) {
+      // Pairs of runs, alternating which of the two goes first.
+      const bool watched = (round % 2 == 0) == (round / 2 % 2 == 0);
+      pid_t window = -1;
+      if (watched) {
+        window = Spawn(viewer, {results});
+        // Started, its first read done and idle, before the run begins.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+      }
+      ok = timed({run}, ms);
+      if (window > 0) {
+        ::kill(window, SIGTERM);
+        ::waitpid(window, nullptr, 0);
+      }
+      (watched ? out.watchedMs : out.unwatchedMs).push_back(ms);
+    }
+    std::remove(results.c_str());
+    std::remove((results + "-wal").c_str());
+    std::remove((results + "-shm").c_str());
   }
   // A burn-in for the time given, sampled once a second, with units that
   // answer after 5 ms as real ones take their time (the simulators log

@@ -22,12 +22,16 @@ struct StationFigures {
   // the runner wrote no results database.
   std::vector<double> resultsMs, plainMs;
   std::string resultsNote;
+  // (c) again, on one results file that grows: with kdx846-results following
+  // that file against without it; empty without a viewer.
+  std::vector<double> watchedMs, unwatchedMs;
   // (d) resident memory (KB) of a burn-in of every unit, sampled each second.
   int burnInSeconds = 0;
   std::vector<long> residentKb;
 };
 
-bool MeasureStation(const std::string& runner, int units, int lines, int rounds, int burnInSeconds,
-                    StationFigures& out, std::string& error);
+// `viewer` is kdx846-results, or empty to leave out the figures with it.
+bool MeasureStation(const std::string& runner, const std::string& viewer, int units, int lines,
+                    int rounds, int burnInSeconds, StationFigures& out, std::string& error);
 
 }  // namespace kdx::bench
