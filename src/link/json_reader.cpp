@@ -232,4 +232,23 @@ std::optional<Json> ParseJson(std::string_view text, std::string& error) {
   return JsonReader(text).document(error);
 }
 
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      const char* hex = "0123456789abcdef";
+      out += "\\u00";
+      out += hex[u >> 4];
+      out += hex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
 }  // namespace kdx

@@ -34,4 +34,9 @@ struct Json {
 // and column in `error`, for text that is not such a value.
 std::optional<Json> ParseJson(std::string_view text, std::string& error);
 
+// UTF-8 text as a JSON string, quotes included: the quote and the backslash
+// escaped, control characters as \u00XX, everything else as it is. Every
+// JSON this program writes quotes its strings with it.
+std::string JsonString(std::string_view text);
+
 }  // namespace kdx

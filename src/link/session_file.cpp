@@ -15,30 +15,12 @@ namespace {
 
 // ---- Writing -------------------------------------------------------------
 
-std::string Quoted(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (u < 0x20) {
-      out += "\\u00";
-      out += "0123456789abcdef"[u >> 4];
-      out += "0123456789abcdef"[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 std::string Field(std::string_view name, std::string_view text) {
-  return "," + Quoted(name) + ":" + Quoted(text);
+  return "," + JsonString(name) + ":" + JsonString(text);
 }
 
 std::string Number(std::string_view name, std::int64_t value) {
-  return "," + Quoted(name) + ":" + std::to_string(value);
+  return "," + JsonString(name) + ":" + std::to_string(value);
 }
 
 std::string TimedList(const std::vector<TimedBytes>& list, bool host) {
@@ -235,7 +217,7 @@ Bytes SessionExchange::receivedBytes() const {
 }
 
 std::string SessionHeaderLine(const SessionHeader& h) {
-  return "{\"format\":" + Quoted(kSessionFormatName) + Number("version", h.version) +
+  return "{\"format\":" + JsonString(kSessionFormatName) + Number("version", h.version) +
          Field("tool", h.tool) + Field("port", h.port) + Field("path", h.path) +
          Number("baud", h.baud) + Field("address", h.address) + Field("serial", h.serial) +
          Field("configuration", h.configuration) + Field("started", h.started) + "}";

@@ -124,7 +124,7 @@ void UnitStats::add(std::int64_t pass, std::int64_t line, const std::string& sta
                     std::int64_t elapsedMs) {
   if (outcome == "cancelled" || outcome == "stopped") return;
   ++exchanges;
-  ++durations_[durationMs];
+  durations_.add(durationMs);
   lastPass = std::max(lastPass, pass);
   const bool positive_ = outcome == "positive";
   points.push_back({elapsedMs, durationMs, !positive_});
@@ -144,17 +144,6 @@ void UnitStats::add(std::int64_t pass, std::int64_t line, const std::string& sta
     ++linkFailures;
   }
   if (!firstFailure) firstFailure = Failure{pass, line, started, outcome};
-}
-
-std::optional<std::int64_t> UnitStats::percentileMs(int percent) const {
-  if (exchanges == 0) return std::nullopt;
-  const std::int64_t rank = std::max<std::int64_t>(1, (exchanges * percent + 99) / 100);
-  std::int64_t seen = 0;
-  for (const auto& [ms, count] : durations_) {
-    seen += count;
-    if (seen >= rank) return ms;
-  }
-  return durations_.rbegin()->first;
 }
 
 std::int64_t UnitView::passes() const {

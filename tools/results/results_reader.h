@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "link/duration_counts.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -70,7 +72,9 @@ class UnitStats {
 
   // Nearest-rank percentile (0 to 100) of the exchange times; nothing
   // before the first exchange.
-  std::optional<std::int64_t> percentileMs(int percent) const;
+  std::optional<std::int64_t> percentileMs(int percent) const {
+    return durations_.percentileMs(percent);
+  }
 
   std::int64_t exchanges = 0;
   std::int64_t positive = 0;
@@ -83,7 +87,7 @@ class UnitStats {
   std::vector<ExchangePoint> points;
 
  private:
-  std::map<std::int64_t, std::int64_t> durations_;  // milliseconds -> exchanges
+  DurationCounts durations_;
 };
 
 struct UnitView {

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "link/json_reader.h"
+
 namespace kdx::run {
 
 std::string UnitExchangeJson(const ExchangeRow& row, const UnitIdentity& unit) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "link/bytes.h"
+#include "link/json_reader.h"
 
 namespace kdx::run {
 
@@ -15,21 +16,7 @@ std::string JsonArray(const std::vector<std::string>& words) {
   std::string out = "[";
   for (const auto& word : words) {
     if (out.size() > 1) out += ",";
-    out += '"';
-    for (char c : word) {
-      const auto u = static_cast<unsigned char>(c);
-      if (c == '"' || c == '\\') {
-        out += '\\';
-        out += c;
-      } else if (u < 0x20) {
-        out += "\\u00";
-        out += "0123456789abcdef"[u >> 4];
-        out += "0123456789abcdef"[u & 15];
-      } else {
-        out += c;
-      }
-    }
-    out += '"';
+    out += JsonString(word);
   }
   return out + "]";
 }

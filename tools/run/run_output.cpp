@@ -2,6 +2,7 @@
 
 #include "link/bytes.h"
 #include "link/frame.h"
+#include "link/json_reader.h"
 #include "link/port_setup.h"
 #include "link/receive.h"
 
@@ -118,26 +119,6 @@ ReplyVerdict FailureOf(const ExchangeRecord& r) {
 }
 
 }  // namespace
-
-// A JSON string of UTF-8 text.
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (u < 0x20) {
-      const char* hex = "0123456789abcdef";
-      out += "\\u00";
-      out += hex[u >> 4];
-      out += hex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
 
 void RunView::addEntry(ConsoleList list, std::string_view entry) {
   ++counts_[Index(list)];

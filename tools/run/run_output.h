@@ -42,9 +42,6 @@ class RunView final : public ConsoleView {
 // line of the text indented by two blanks; UTF-8, no line feed at the end.
 std::string MessageText(std::string_view title, std::string_view text);
 
-// A JSON string of UTF-8 text, quotes included.
-std::string JsonString(std::string_view text);
-
 // What the runner makes of an exchange. Finer than the console's view: a
 // reply the console shows as positive is not one here when its check byte is
 // wrong, when it answers another command or parameter, or when it is too

@@ -59,7 +59,7 @@ void UnitTally::add(const ExchangeRow& row) {
   const ReplyKind kind = row.verdict.kind;
   if (kind == ReplyKind::Cancelled || kind == ReplyKind::Stopped) return;
   ++exchanges;
-  ++durations_[row.durationMs];
+  durations_.add(row.durationMs);
   switch (kind) {
     case ReplyKind::Positive:
       ++positive;
@@ -86,18 +86,6 @@ void UnitTally::add(const ExchangeRow& row) {
       break;
   }
   if (!firstFailure) firstFailure = Failure{row.pass, row.line, row.record.time, kind};
-}
-
-std::optional<std::int64_t> UnitTally::percentileMs(int percent) const {
-  if (exchanges == 0) return std::nullopt;
-  // The smallest time at or below which `percent` % of the exchanges lie.
-  const std::int64_t rank = std::max<std::int64_t>(1, (exchanges * percent + 99) / 100);
-  std::int64_t seen = 0;
-  for (const auto& [ms, count] : durations_) {
-    seen += count;
-    if (seen >= rank) return ms;
-  }
-  return durations_.rbegin()->first;
 }
 
 std::string SummaryText(const std::vector<UnitSummary>& units) {

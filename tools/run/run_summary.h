@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "link/clock.h"
+#include "link/duration_counts.h"
 #include "run_record.h"
 
 namespace kdx::run {
@@ -28,7 +29,9 @@ class UnitTally {
 
   // Nearest-rank percentile (0 to 100) of the exchange times in whole
   // milliseconds; nothing before the first exchange.
-  std::optional<std::int64_t> percentileMs(int percent) const;
+  std::optional<std::int64_t> percentileMs(int percent) const {
+    return durations_.percentileMs(percent);
+  }
 
   std::int64_t passes = 0;
   std::int64_t exchanges = 0;
@@ -42,9 +45,7 @@ class UnitTally {
   std::optional<Failure> firstFailure;
 
  private:
-  // Exchanges by their time in milliseconds: a burn-in's millions of
-  // exchanges take as much room as the distinct times among them.
-  std::map<std::int64_t, std::int64_t> durations_;
+  DurationCounts durations_;
 };
 
 // One unit as the summary shows it.
