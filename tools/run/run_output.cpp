@@ -227,22 +227,43 @@ std::string ExchangeText(const ExchangeRecord& r) {
   return text + "; received: " + (received.empty() ? "nothing" : HexBytes(received));
 }
 
-void Outcome::add(ReplyKind kind) {
+ReplyGroup GroupOf(ReplyKind kind) {
   switch (kind) {
     case ReplyKind::Positive:
-      break;
+      return ReplyGroup::Positive;
     case ReplyKind::Negative:
     case ReplyKind::Other:
     case ReplyKind::BadCheck:
     case ReplyKind::WrongReply:
     case ReplyKind::ShortReply:
+      return ReplyGroup::Negative;
+    case ReplyKind::NoAck:
+    case ReplyKind::NoHead:
+      return ReplyGroup::NoAnswer;
+    case ReplyKind::Stopped:
+    case ReplyKind::Cancelled:
+      return ReplyGroup::NotCounted;
+    case ReplyKind::Nak:
+    case ReplyKind::NotAck:
+    case ReplyKind::Failed:
+    case ReplyKind::PortLost:
+      break;
+  }
+  return ReplyGroup::LinkFailure;
+}
+
+void Outcome::add(ReplyKind kind) {
+  switch (GroupOf(kind)) {
+    case ReplyGroup::Positive:
+      break;
+    case ReplyGroup::Negative:
       negative_ = true;
       break;
-    case ReplyKind::Cancelled:
-    case ReplyKind::Stopped:
+    case ReplyGroup::NotCounted:
       cancelled_ = true;
       break;
-    default:
+    case ReplyGroup::NoAnswer:
+    case ReplyGroup::LinkFailure:
       linkFailed_ = true;
       break;
   }

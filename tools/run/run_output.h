@@ -72,6 +72,13 @@ struct ReplyVerdict {
 ReplyVerdict Classify(const ExchangeRecord& record);
 const char* KindName(ReplyKind kind);
 
+// Where a kind counts in the summary, the live progress, the recordings and
+// the exit status: a reply that came but is not positive is negative, no
+// answer is a link failure for the status but counted on its own, and an
+// exchange stopped or cancelled before its command went out is not counted.
+enum class ReplyGroup { NotCounted, Positive, Negative, NoAnswer, LinkFailure };
+ReplyGroup GroupOf(ReplyKind kind);
+
 // One exchange as a JSON object on one line: time, line and pass, the bytes
 // sent, the reply's kind and reason, codes and data, and every byte received.
 std::string ExchangeJson(const ExchangeRecord& record, int line, int pass);

@@ -67,24 +67,18 @@ void ProgressSink::unitStarted(const UnitIdentity& identity) {
 
 void ProgressSink::exchange(const ExchangeRow& row) {
   Unit& u = units_.at(static_cast<std::size_t>(row.unit - 1));
-  switch (row.verdict.kind) {
-    case ReplyKind::Cancelled:
-    case ReplyKind::Stopped:
+  switch (GroupOf(row.verdict.kind)) {
+    case ReplyGroup::NotCounted:
       return;
-    case ReplyKind::Positive:
+    case ReplyGroup::Positive:
       break;
-    case ReplyKind::Negative:
-    case ReplyKind::Other:
-    case ReplyKind::BadCheck:
-    case ReplyKind::WrongReply:
-    case ReplyKind::ShortReply:
+    case ReplyGroup::Negative:
       ++u.negative;
       break;
-    case ReplyKind::NoAck:
-    case ReplyKind::NoHead:
+    case ReplyGroup::NoAnswer:
       ++u.noAnswer;
       break;
-    default:
+    case ReplyGroup::LinkFailure:
       ++u.linkFailures;
       break;
   }

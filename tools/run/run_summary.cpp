@@ -57,31 +57,29 @@ std::string CodeText(const std::string& code) {
 
 void UnitTally::add(const ExchangeRow& row) {
   const ReplyKind kind = row.verdict.kind;
-  if (kind == ReplyKind::Cancelled || kind == ReplyKind::Stopped) return;
+  const ReplyGroup group = GroupOf(kind);
+  if (group == ReplyGroup::NotCounted) return;
   ++exchanges;
   durations_.add(row.durationMs);
-  switch (kind) {
-    case ReplyKind::Positive:
+  switch (group) {
+    case ReplyGroup::NotCounted:  // left above
+      return;
+    case ReplyGroup::Positive:
       ++positive;
       return;
-    case ReplyKind::Negative: {
-      const Bytes& reply = row.record.reply;
-      ++negatives[std::string{static_cast<char>(reply.at(3)), static_cast<char>(reply.at(4))}];
+    case ReplyGroup::Negative:
+      if (kind == ReplyKind::Negative) {
+        const Bytes& reply = row.record.reply;
+        ++negatives[std::string{static_cast<char>(reply.at(3)), static_cast<char>(reply.at(4))}];
+      } else {
+        ++negatives[KindName(kind)];
+      }
       ++negative;
       break;
-    }
-    case ReplyKind::Other:
-    case ReplyKind::BadCheck:
-    case ReplyKind::WrongReply:
-    case ReplyKind::ShortReply:
-      ++negatives[KindName(kind)];
-      ++negative;
-      break;
-    case ReplyKind::NoAck:
-    case ReplyKind::NoHead:
+    case ReplyGroup::NoAnswer:
       ++noAnswer;
       break;
-    default:
+    case ReplyGroup::LinkFailure:
       ++linkFailures;
       break;
   }

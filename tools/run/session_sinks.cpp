@@ -11,25 +11,19 @@ namespace kdx::run {
 namespace {
 
 std::string_view OutcomeOf(ReplyKind kind) {
-  switch (kind) {
-    case ReplyKind::Positive:
+  switch (GroupOf(kind)) {
+    case ReplyGroup::Positive:
       return "positive";
-    case ReplyKind::Negative:
-      return "negative";
-    case ReplyKind::Other:
-    case ReplyKind::BadCheck:
-    case ReplyKind::WrongReply:
-    case ReplyKind::ShortReply:
-      return "other";
-    case ReplyKind::NoAck:
-    case ReplyKind::NoHead:
+    case ReplyGroup::Negative:
+      return kind == ReplyKind::Negative ? "negative" : "other";
+    case ReplyGroup::NoAnswer:
       return "no-answer";
-    case ReplyKind::Stopped:
-    case ReplyKind::Cancelled:
+    case ReplyGroup::NotCounted:
       return "cancelled";
-    default:
-      return "link-failure";
+    case ReplyGroup::LinkFailure:
+      break;
   }
+  return "link-failure";
 }
 
 // A port's name as part of a file name.

@@ -70,30 +70,32 @@ std::optional<QString> QtFileDialogs::openTextFile(QWidget* owner) {
   return dialog.selectedFiles().constFirst();
 }
 
-std::optional<QString> QtFileDialogs::saveSessionFile(QWidget* owner) {
-  const QString filter = "Session Files (*.jsonl)";
-  QFileDialog dialog(owner, "Save Session", QDir::homePath(), filter);
-  dialog.setObjectName("SaveSessionDialog");
+namespace {
+
+// A save dialog of the traffic window's kind, starting in the home folder:
+// the file name gets `suffix` when typed without one, and an existing file
+// is overwritten only when the operator confirms.
+std::optional<QString> SaveFileIn(QWidget* owner, const QString& title, const QString& name,
+                                  const QString& filter, const QString& suffix) {
+  QFileDialog dialog(owner, title, QDir::homePath(), filter);
+  dialog.setObjectName(name);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix("jsonl");
+  dialog.setDefaultSuffix(suffix);
   dialog.selectNameFilter(filter);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();
 }
 
+}  // namespace
+
+std::optional<QString> QtFileDialogs::saveSessionFile(QWidget* owner) {
+  return SaveFileIn(owner, "Save Session", "SaveSessionDialog", "Session Files (*.jsonl)", "jsonl");
+}
+
 std::optional<QString> QtFileDialogs::saveCsvFile(QWidget* owner) {
-  const QString filter = "CSV Files (*.csv *.CSV)";
-  QFileDialog dialog(owner, "Export CSV", QDir::homePath(), filter);
-  dialog.setObjectName("ExportCsvDialog");
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix("csv");
-  dialog.selectNameFilter(filter);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().constFirst();
+  return SaveFileIn(owner, "Export CSV", "ExportCsvDialog", "CSV Files (*.csv *.CSV)", "csv");
 }
 
 namespace {
